@@ -1,0 +1,100 @@
+#include "checkdata.h"
+
+#include "datacontext.h"
+#include "driverstatus.h"
+#include "threadcontext.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace tavimo {
+
+namespace {
+
+QString describe(const DriverStatus &s)
+{
+    QString text = QStringLiteral("%1 (%2)").arg(s.text).arg(s.code);
+    if (!s.fileError.isEmpty())
+        text += QStringLiteral(": %1 (%2)").arg(s.fileError, s.fileErrorCode);
+    return text;
+}
+
+} // namespace
+
+int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
+{
+    ThreadContext context(programContextConfig(dataFolder));
+    out << "Data folder: " << dataFolder << '\n';
+    int failures = 0;
+    QSet<QString> checkedFiles;
+
+    for (const auto &tablePtr : context.tables()) {
+        StoredTable &table = *tablePtr;
+        const TableLayout &layout = table.layout();
+        const QString file = QFileInfo(table.path()).fileName();
+        const QString protection = layout.isEncrypted() ? QStringLiteral("encrypted") : QStringLiteral("plain");
+        const QString head = QStringLiteral("%1 %2 %3 ")
+                                 .arg(layout.label(), -16)
+                                 .arg(file, -14)
+                                 .arg(protection, -9);
+
+        int code = table.open();
+        QString note;
+        if (code == DriverCode::NoFile && !layout.createWhenMissing()) {
+            out << head << "absent (the sample file that ships with the program)\n";
+            continue;
+        }
+        if (code == DriverCode::NoFile) {
+            code = table.create();
+            if (code == DriverCode::Ok) {
+                code = table.open();
+                note = QStringLiteral(", created");
+            }
+        }
+        if (code == DriverCode::InvalidKeys) {
+            code = table.build();
+            if (code == DriverCode::Ok) {
+                code = table.open();
+                note = QStringLiteral(", keys rebuilt");
+            }
+        }
+        if (code != DriverCode::Ok) {
+            ++failures;
+            out << head << "CANNOT BE USED\n";
+            err << "Tavimo cannot use the table " << layout.label() << " in " << table.path() << ": "
+                << describe(table.status()) << '\n';
+            continue;
+        }
+
+        QString problem;
+        bool good = true;
+        if (!checkedFiles.contains(table.path())) {
+            checkedFiles.insert(table.path());
+            good = table.checkFileIntegrity(problem);
+        }
+        if (good)
+            good = table.verifyKeys(problem);
+        const std::int64_t count = table.records();
+        table.close();
+        if (!good || count < 0) {
+            ++failures;
+            out << head << "DAMAGED\n";
+            err << "The table " << layout.label() << " in " << table.path() << " is damaged: "
+                << (problem.isEmpty() ? describe(table.status()) : problem) << '\n';
+            continue;
+        }
+        out << head << count << (count == 1 ? " record" : " records") << note << '\n';
+    }
+    out.flush();
+    if (failures) {
+        err << failures << (failures == 1 ? " table" : " tables")
+            << " cannot be used. Keep a copy of the data folder before trying anything else.\n";
+        err.flush();
+        return 1;
+    }
+    out << "All tables can be used.\n";
+    out.flush();
+    return 0;
+}
+
+} // namespace tavimo

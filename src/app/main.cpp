@@ -1,0 +1,81 @@
+#include "checkdata.h"
+#include "datafolder.h"
+#include "mainframe.h"
+#include "startup.h"
+#include "threadcontext.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct Arguments
+{
+    bool checkData = false;
+    QString dataFolder;
+};
+
+Arguments parseArguments(const QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tavimo keeps a household's health records."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                     QStringLiteral("Keep the data files in <dir> instead of the default folder."),
+                                     QStringLiteral("dir"));
+    const QCommandLineOption check(QStringLiteral("check-data"),
+                                   QStringLiteral("Open and check every table of the data folder, print what was "
+                                                  "found, and exit (non-zero when a table cannot be used)."));
+    parser.addOption(dataDir);
+    parser.addOption(check);
+    parser.process(app);
+    return Arguments{parser.isSet(check), parser.value(dataDir)};
+}
+
+void describeApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tavimo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVIMO_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavimo"));
+}
+
+bool wantsCheckData(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--check-data") == 0 || qstrcmp(argv[i], "-check-data") == 0
+            || qstrcmp(argv[i], "--help") == 0 || qstrcmp(argv[i], "-h") == 0 || qstrcmp(argv[i], "--version") == 0
+            || qstrcmp(argv[i], "-v") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    describeApplication();
+    // Help, version and the data check run without a display.
+    if (wantsCheckData(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        const Arguments args = parseArguments(app);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return tavimo::checkData(tavimo::resolveDataFolder(args.dataFolder), out, err);
+    }
+
+    QApplication app(argc, argv);
+    const Arguments args = parseArguments(app);
+    tavimo::StartupOptions options;
+    options.dataFolder = tavimo::resolveDataFolder(args.dataFolder);
+    tavimo::Startup startup(options);
+    return startup.run([](tavimo::ThreadContext &) {
+        tavimo::MainFrame frame;
+        frame.show();
+        return QApplication::exec();
+    });
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "desktopsettings.h"
+#include "settingsstore.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace tavimo {
+
+class FuzzyMatcher;
+class ThreadContext;
+
+struct StartupOptions
+{
+    QString dataFolder;
+    SettingsStore::Backend settingsBackend = SettingsStore::Backend::Native;
+    QString settingsPath;                // only for the INI back end
+    DesktopSettings *desktop = nullptr; // not owned; the system's when null
+};
+
+// The program's entry sequence: process-wide values, settings, the first
+// context, the desktop's drag setting, the main procedure, and the
+// shutdown in the reverse order. Every step stands here in its place so
+// that the order can be read off and kept.
+class Startup
+{
+public:
+    using MainProcedure = std::function<int(ThreadContext &)>;
+
+    static constexpr const char *StoreName = "HTavimo";
+    static constexpr const char *PreservedSection = "Preserved";
+
+    explicit Startup(StartupOptions options);
+    int run(const MainProcedure &main);
+
+private:
+    void loadPreserved(SettingsStore &store);
+    void savePreserved(SettingsStore &store);
+
+    StartupOptions m_options;
+};
+
+} // namespace tavimo

@@ -1,0 +1,48 @@
+#include "threadcontext.h"
+
+#include <QtGlobal>
+
+#include <atomic>
+
+namespace tavimo {
+
+namespace {
+std::atomic<int> g_nextNumber{1};
+}
+
+ThreadContext::ThreadContext(const ContextConfig &config)
+    : m_number(g_nextNumber.fetch_add(1)), m_storage(std::make_unique<StorageSession>(config.dataDirectory))
+{
+    m_tables.reserve(config.tables.size());
+    for (const TableLayout *layout : config.tables) {
+        auto table = std::make_unique<StoredTable>(*m_storage, *layout);
+        if (layout->hasPassword())
+            table->setOwnerPassword(config.ownerPassword);
+        m_byLayout.insert(layout, table.get());
+        m_tables.push_back(std::move(table));
+    }
+}
+
+ThreadContext::~ThreadContext()
+{
+    // Tables close (and give back their connections) before the session goes.
+    m_byLayout.clear();
+    m_tables.clear();
+}
+
+StoredTable &ThreadContext::table(const TableLayout &layout)
+{
+    StoredTable *t = m_byLayout.value(&layout);
+    Q_ASSERT_X(t, "ThreadContext::table", qPrintable(layout.label()));
+    return *t;
+}
+
+StoredTable *ThreadContext::table(const QString &label)
+{
+    for (const auto &t : m_tables)
+        if (t->layout().label().compare(label, Qt::CaseInsensitive) == 0)
+            return t.get();
+    return nullptr;
+}
+
+} // namespace tavimo

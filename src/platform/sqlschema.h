@@ -1,0 +1,50 @@
+#pragma once
+
+#include "tablelayout.h"
+
+#include <QByteArray>
+#include <QList>
+
+// The SQL a table's driver runs, built from its layout alone. Field values
+// always travel as bound parameters.
+namespace tavimo::sqlschema {
+
+QByteArray quoted(const QString &identifier);
+QByteArray keyColumn(int key);                        // "k1", "k2", ...
+QByteArray indexName(const TableLayout &layout, int key); // "<table>_k1", ...
+QByteArray metaTable();                               // the file's bookkeeping table
+
+QByteArray createTable(const TableLayout &layout);
+QList<QByteArray> createIndexes(const TableLayout &layout);
+QByteArray createMetaTable();
+
+// Statement texts of one table within one schema ("main" or an attached alias).
+struct TableStatements
+{
+    QByteArray columns; // "_id", "_rev", the fields, the memo
+    QByteArray selectById;
+    QByteArray revisionById;
+    QByteArray insert;
+    QByteArray update;
+    QByteArray updateWatched;
+    QByteArray remove;
+    QByteArray count;
+
+    // Record order (key -1) at index 0, key i at index i + 1.
+    struct Order
+    {
+        QByteArray equal;      // first record with key == ?1
+        QByteArray first;      // ascending from the start, LIMIT ?1
+        QByteArray last;       // descending from the end, LIMIT ?1
+        QByteArray sameAfter;  // key == ?1 and id > ?2, LIMIT ?3
+        QByteArray after;      // key > ?1, LIMIT ?2
+        QByteArray sameBefore; // key == ?1 and id < ?2, LIMIT ?3
+        QByteArray before;     // key < ?1, LIMIT ?2
+        QByteArray duplicate;  // an id with key == ?1 and id <> ?2
+    };
+    QList<Order> orders;
+};
+
+TableStatements tableStatements(const TableLayout &layout, const QByteArray &schema);
+
+} // namespace tavimo::sqlschema

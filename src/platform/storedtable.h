@@ -1,0 +1,163 @@
+#pragma once
+
+#include "driverstatus.h"
+#include "record.h"
+#include "sqlschema.h"
+#include "tablelayout.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+struct sqlite3_stmt;
+
+namespace tavimo {
+
+class SqlConnection;
+class StorageSession;
+
+// One program context's instance of a table: its record buffer, its open
+// state and its position, over the session's connection to the data file.
+// Every operation returns a driver code (DriverCode) and leaves the full
+// status in status() and in the session's lastStatus().
+class StoredTable
+{
+public:
+    static constexpr int DefaultOpenMode = 0x42; // read/write, deny none
+    static constexpr int ByTable = -1;           // record order instead of a key
+
+    StoredTable(StorageSession &session, const TableLayout &layout);
+    ~StoredTable();
+    StoredTable(const StoredTable &) = delete;
+    StoredTable &operator=(const StoredTable &) = delete;
+
+    const TableLayout &layout() const { return *m_layout; }
+    StorageSession &session() const { return *m_session; }
+    Record &record() { return m_record; }
+    const Record &record() const { return m_record; }
+    QString path() const;
+
+    void setOwnerPassword(const QString &password) { m_password = password; }
+
+    int open(int mode = DefaultOpenMode); // low half-byte 0 = read-only
+    int create();                          // makes the file and the empty table
+    int close();
+    int build();                           // rebuilds every key from the fields
+    int send(const QString &command);      // "Recover=N", "QUICKSCAN=on|off"
+    bool isOpen() const { return m_connection != nullptr; }
+    bool isReadOnly() const { return m_readOnly; }
+    std::int64_t records(); // -1 on failure
+
+    int get(int key);                  // by the key's fields primed in the buffer
+    int set(int key = ByTable);        // next reads the first record, previous the last
+    int setByValue(int key);           // next reads the first >= the buffer's key, previous the last <=
+    int next();
+    int previous();
+    QString position() const;          // of the current record, at most 1024 characters
+    int reget(const QString &position); // reads that record again
+    int reset(const QString &position); // next reads that record or the one after it
+
+    int add();
+    int put();
+    int remove();
+    void watch(); // the next put fails with 89 if the record changed since it was read
+    bool duplicate(int key);           // another record has the buffer's value on this unique key
+
+    int saveState();                   // handle > 0
+    bool restoreState(int handle);
+    void freeState(int handle);
+
+    int order() const { return m_order; }
+    std::int64_t recordId() const { return m_current.id; }
+    const DriverStatus &status() const { return m_status; }
+
+    // Compares the stored keys of every record with keys built afresh from
+    // its fields. Returns false and says what is wrong when they differ.
+    bool verifyKeys(QString &problem);
+    // Runs the engine's own consistency check over the table's whole file.
+    bool checkFileIntegrity(QString &problem);
+
+private:
+    friend class StorageSession;
+
+    struct Current
+    {
+        std::int64_t id = 0;
+        std::int64_t revision = 0;
+    };
+    enum class PivotKind { Boundary, Start, End, At };
+    struct Pivot
+    {
+        PivotKind kind = PivotKind::Boundary;
+        QByteArray key;
+        std::int64_t forwardAfter = 0;  // next reads ids above this among equal keys
+        std::int64_t backwardBefore = 0; // previous reads ids below this among equal keys
+    };
+    struct Row
+    {
+        Current current;
+        std::vector<std::uint8_t> data;
+        QString memo;
+        QByteArray key;
+    };
+    struct State
+    {
+        Record record;
+        Current current;
+        int order;
+        Pivot pivot;
+        bool watched;
+    };
+
+    int finish(int code);
+    int finish(const DriverStatus &status);
+    sqlite3_stmt *statement(const QByteArray &sql);
+    void useConnection(SqlConnection *connection, const QByteArray &schema);
+    int verifyStructure();
+    int step(sqlite3_stmt *stmt, int busyCode);
+    void readRow(sqlite3_stmt *stmt, Row &row, bool withKey) const;
+    void bindRecord(sqlite3_stmt *stmt) const;
+    void takeRow(Row &row);
+    int fetch(bool forward);
+    int runFetch(sqlite3_stmt *stmt, bool withKey, int limit, std::deque<Row> &rows);
+    int move(bool forward);
+    void dropReadAhead() { m_readAhead.clear(); }
+    QByteArray orderKeyOfBuffer() const;
+    void bumpGeneration();
+    bool readAheadValid() const;
+
+    StorageSession *m_session;
+    const TableLayout *m_layout;
+    Record m_record;
+    QString m_password;
+    DriverStatus m_status;
+
+    SqlConnection *m_connection = nullptr; // active: home or a transaction's
+    SqlConnection *m_home = nullptr;
+    QString m_path;
+    QByteArray m_schema;
+    sqlschema::TableStatements m_sql;
+    bool m_readOnly = false;
+    int m_recoverSeconds = 0;
+    int m_readAheadMax = 256;
+    int m_batch = 4;
+
+    int m_order = ByTable;
+    Current m_current;
+    Pivot m_pivot;
+    bool m_watched = false;
+    std::deque<Row> m_readAhead;
+    bool m_readAheadForward = true;
+    std::uint64_t m_readAheadGeneration = 0;
+    std::shared_ptr<std::atomic<std::uint64_t>> m_generation;
+
+    QHash<int, State> m_states;
+    int m_nextState = 1;
+};
+
+} // namespace tavimo
