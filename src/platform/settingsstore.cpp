@@ -81,7 +81,7 @@ bool SettingsStore::init(const QString &storeName, Backend backend, const QStrin
 QString SettingsStore::read(const QString &section, const QString &key,
                             const QString &defaultValue) const
 {
-    if (key.isEmpty())
+    if (key.isEmpty() || isBookkeeping(section, key))
         return defaultValue;
 
     QMutexLocker lock(&m_mutex);
@@ -94,7 +94,7 @@ QString SettingsStore::read(const QString &section, const QString &key,
 
 void SettingsStore::write(const QString &section, const QString &key, const QString &value)
 {
-    if (key.isEmpty())
+    if (key.isEmpty() || isBookkeeping(section, key))
         return;
 
     QMutexLocker lock(&m_mutex);

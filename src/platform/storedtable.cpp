@@ -773,7 +773,7 @@ void StoredTable::watch()
     finish(DriverCode::Ok);
 }
 
-bool StoredTable::duplicate(int key)
+bool StoredTable::duplicate(int key, bool excludingCurrent)
 {
     if (!isOpen() || key < 0 || key >= m_layout->keyCount() || !m_layout->key(key).unique)
         return false;
@@ -782,7 +782,7 @@ bool StoredTable::duplicate(int key)
         return false;
     StatementUse use(stmt);
     bindBlob(stmt, 1, encodeKey(m_record, m_layout->key(key)));
-    sqlite3_bind_int64(stmt, 2, m_current.id);
+    sqlite3_bind_int64(stmt, 2, excludingCurrent ? m_current.id : 0);
     return step(stmt, DriverCode::RecordHeld) == SQLITE_ROW;
 }
 

@@ -66,7 +66,9 @@ public:
     int put();
     int remove();
     void watch(); // the next put fails with 89 if the record changed since it was read
-    bool duplicate(int key);           // another record has the buffer's value on this unique key
+    // Whether a record holds the buffer's value on this unique key; when
+    // excludingCurrent, the record read last does not count (for a put).
+    bool duplicate(int key, bool excludingCurrent = false);
 
     int saveState();                   // handle > 0
     bool restoreState(int handle);

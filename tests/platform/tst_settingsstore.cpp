@@ -52,6 +52,8 @@ private slots:
     void emptyWriteDeletesKey();
     void valuesRoundTripAsText_data();
     void valuesRoundTripAsText();
+    void storedTextReadsBack_data();
+    void storedTextReadsBack();
     void noneBackendKeepsNothing();
     void iniBackendUsesGivenPath_data();
     void iniBackendUsesGivenPath();
@@ -284,6 +286,37 @@ void TestSettingsStore::valuesRoundTripAsText()
     SettingsStore reopened;
     QVERIFY(openStore(reopened, backend));
     QCOMPARE(reopened.read(QStringLiteral("Report Preview"), QStringLiteral("Value")), value);
+}
+
+void TestSettingsStore::storedTextReadsBack_data()
+{
+    // A line of [Preserved] as someone may have left it in the file.
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("empty value") << QByteArray("HPATH=") << QStringLiteral("dflt");
+    QTest::newRow("empty quotes") << QByteArray("HPATH=\"\"") << QStringLiteral("dflt");
+    QTest::newRow("only spaces") << QByteArray("HPATH=   ") << QStringLiteral("dflt");
+    QTest::newRow("key missing") << QByteArray("other=x") << QStringLiteral("dflt");
+    QTest::newRow("plain") << QByteArray("HPATH=Y") << QStringLiteral("Y");
+    QTest::newRow("number") << QByteArray("HPATH=42") << QStringLiteral("42");
+    QTest::newRow("unquoted commas") << QByteArray("HPATH=a,b") << QStringLiteral("a,b");
+    QTest::newRow("quoted spaces") << QByteArray("HPATH=\"  x  \"") << QStringLiteral("  x  ");
+}
+
+void TestSettingsStore::storedTextReadsBack()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, expected);
+
+    QFile file(iniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Preserved]\n" + line + "\n");
+    file.close();
+
+    SettingsStore store;
+    QVERIFY(openStore(store, Backend::IniFile));
+    QCOMPARE(store.read(Preserved, QStringLiteral("HPATH"), QStringLiteral("dflt")), expected);
 }
 
 void TestSettingsStore::noneBackendKeepsNothing()
@@ -539,11 +572,16 @@ void TestSettingsStore::concurrentWritesKeepEveryValue()
     QFETCH(Backend, backend);
     SKIP_UNLESS_ISOLATED(backend);
 
+    // Each thread writes into a new section per key, so the section list is
+    // extended from every thread at once, and all share one section as well.
     constexpr int Threads = 6;
     constexpr int KeysPerThread = 40;
+    const auto ownSection = [](int t, int k) { return QStringLiteral("T%1-%2").arg(t).arg(k); };
     const auto ownValue = [](int t, int k) { return QStringLiteral("own %1.%2").arg(t).arg(k); };
-    const auto sharedValue = [](int t, int k) { return QStringLiteral("shared %1.%2").arg(t).arg(k); };
     const auto sharedKey = [](int t, int k) { return QStringLiteral("t%1k%2").arg(t).arg(k); };
+    const auto sharedValue = [](int t, int k) { return QStringLiteral("shared %1.%2").arg(t).arg(k); };
+    const QString value = QStringLiteral("value");
+    const QString shared = QStringLiteral("Shared");
 
     SettingsStore store;
     QVERIFY(openStore(store, backend));
@@ -552,11 +590,10 @@ void TestSettingsStore::concurrentWritesKeepEveryValue()
     std::vector<std::unique_ptr<QThread>> threads;
     for (int t = 0; t < Threads; ++t) {
         threads.emplace_back(QThread::create([&, t] {
-            const QString section = QStringLiteral("T%1").arg(t);
             for (int k = 0; k < KeysPerThread; ++k) {
-                store.write(section, QStringLiteral("k%1").arg(k), ownValue(t, k));
-                store.write(QStringLiteral("Shared"), sharedKey(t, k), sharedValue(t, k));
-                if (store.read(section, QStringLiteral("k%1").arg(k)) != ownValue(t, k))
+                store.write(ownSection(t, k), value, ownValue(t, k));
+                store.write(shared, sharedKey(t, k), sharedValue(t, k));
+                if (store.read(ownSection(t, k), value) != ownValue(t, k))
                     misreads.fetchAndAddRelaxed(1);
             }
         }));
@@ -573,18 +610,17 @@ void TestSettingsStore::concurrentWritesKeepEveryValue()
         }
     }
     QCOMPARE(misreads.loadRelaxed(), 0);
-    QCOMPARE(store.sectors().size(), Threads + 1);
+    QCOMPARE(store.sectors().size(), Threads * KeysPerThread + 1);
     store.kill();
 
     SettingsStore reopened;
     QVERIFY(openStore(reopened, backend));
-    QStringList expectedSectors{QStringLiteral("Shared")};
+    QStringList expectedSectors{shared};
     for (int t = 0; t < Threads; ++t) {
-        expectedSectors << QStringLiteral("T%1").arg(t);
         for (int k = 0; k < KeysPerThread; ++k) {
-            QCOMPARE(reopened.read(QStringLiteral("T%1").arg(t), QStringLiteral("k%1").arg(k)),
-                     ownValue(t, k));
-            QCOMPARE(reopened.read(QStringLiteral("Shared"), sharedKey(t, k)), sharedValue(t, k));
+            expectedSectors << ownSection(t, k);
+            QCOMPARE(reopened.read(ownSection(t, k), value), ownValue(t, k));
+            QCOMPARE(reopened.read(shared, sharedKey(t, k)), sharedValue(t, k));
         }
     }
     QCOMPARE(sorted(reopened.sectors()), sorted(expectedSectors));
