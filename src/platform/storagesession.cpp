@@ -93,6 +93,11 @@ void StorageSession::tableClosing(StoredTable *table)
 
 int StorageSession::logout(int timeoutSeconds, const std::vector<StoredTable *> &tables)
 {
+    return logoutWaiting(std::max(1, timeoutSeconds) * 1000, tables);
+}
+
+int StorageSession::logoutWaiting(int timeoutMs, const std::vector<StoredTable *> &tables)
+{
     if (m_txn) {
         m_last = DriverStatus::make(DriverCode::TransactionActive);
         return m_last.code;
@@ -141,7 +146,7 @@ int StorageSession::logout(int timeoutSeconds, const std::vector<StoredTable *> 
         }
         connection = span.get();
     }
-    connection->setBusyTimeout(std::max(1, timeoutSeconds) * 1000);
+    connection->setBusyTimeout(std::max(0, timeoutMs));
     if (!connection->exec("BEGIN IMMEDIATE", st)) {
         m_last = st;
         return m_last.code;

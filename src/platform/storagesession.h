@@ -36,6 +36,7 @@ public:
     // All-or-nothing change of the listed tables, over as many files as
     // they live in. The tables must be open.
     int logout(int timeoutSeconds, const std::vector<StoredTable *> &tables);
+    int logoutWaiting(int timeoutMs, const std::vector<StoredTable *> &tables);
     int commit();
     int rollback();
     bool inTransaction() const { return m_txn != nullptr; }

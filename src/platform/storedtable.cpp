@@ -814,6 +814,12 @@ void StoredTable::freeState(int handle)
     m_states.remove(handle);
 }
 
+const Record *StoredTable::savedRecord(int handle) const
+{
+    auto it = m_states.constFind(handle);
+    return it == m_states.constEnd() ? nullptr : &it->record;
+}
+
 // ---- keys --------------------------------------------------------------------
 
 int StoredTable::build()
@@ -829,14 +835,17 @@ int StoredTable::build()
     m_path = filePath;
     m_home = c;
     useConnection(c, "main");
+    // The buffer is the caller's; rebuilding reads through it but gives it back.
     struct Done {
         StoredTable *t;
+        Record saved;
         ~Done()
         {
+            t->m_record = saved;
             t->m_connection = t->m_home = nullptr;
             t->m_session->release(t->m_path);
         }
-    } done{this};
+    } done{this, m_record};
 
     if (!c->exec("BEGIN IMMEDIATE", st))
         return finish(st);
@@ -926,7 +935,6 @@ int StoredTable::build()
     }
     if (!c->exec("COMMIT", st))
         return fail(st);
-    m_record.clear();
     fileGeneration(filePath)->fetch_add(1);
     return finish(DriverCode::Ok);
 }

@@ -73,6 +73,7 @@ public:
     int saveState();                   // handle > 0
     bool restoreState(int handle);
     void freeState(int handle);
+    const Record *savedRecord(int handle) const; // the buffer kept by saveState
 
     int order() const { return m_order; }
     std::int64_t recordId() const { return m_current.id; }

@@ -45,4 +45,25 @@ StoredTable *ThreadContext::table(const QString &label)
     return nullptr;
 }
 
+void ThreadContext::pushProcedure(const QString &name)
+{
+    m_procedures.push_back(Procedure{m_nextProcedureId++, name});
+}
+
+void ThreadContext::popProcedure()
+{
+    if (!m_procedures.empty())
+        m_procedures.pop_back();
+}
+
+QString ThreadContext::procedureName() const
+{
+    return m_procedures.empty() ? QString() : m_procedures.back().name;
+}
+
+int ThreadContext::procedureId() const
+{
+    return m_procedures.empty() ? 0 : m_procedures.back().id;
+}
+
 } // namespace tavimo

@@ -3,6 +3,7 @@
 #include "storagesession.h"
 #include "storedtable.h"
 #include "tablelayout.h"
+#include "threaderrorstate.h"
 
 #include <QHash>
 #include <QString>
@@ -44,8 +45,25 @@ public:
     int request = 0;
     int response = 0;
 
+    ThreadErrorState errorState;
+
+    // The window procedures running in this context, innermost last. Each
+    // entry has an id of its own, so that two runs of one procedure differ.
+    void pushProcedure(const QString &name);
+    void popProcedure();
+    QString procedureName() const; // innermost, or empty
+    int procedureId() const;       // innermost, or 0
+
 private:
+    struct Procedure
+    {
+        int id;
+        QString name;
+    };
+
     int m_number;
+    std::vector<Procedure> m_procedures;
+    int m_nextProcedureId = 1;
     std::unique_ptr<StorageSession> m_storage;
     std::vector<std::unique_ptr<StoredTable>> m_tables; // destroyed before the session
     QHash<const TableLayout *, StoredTable *> m_byLayout;
