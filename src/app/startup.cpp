@@ -1,8 +1,10 @@
 #include "startup.h"
 
 #include "datacontext.h"
+#include "errormanager.h"
 #include "fuzzymatcher.h"
 #include "processvalues.h"
+#include "qtmessagepresenter.h"
 #include "threadcontext.h"
 
 #include <memory>
@@ -43,6 +45,12 @@ int Startup::run(const MainProcedure &main)
     SystemDesktopSettings systemDesktop;
     DesktopSettings &desktop = m_options.desktop ? *m_options.desktop : systemDesktop;
 
+    QtMessagePresenter qtPresenter;
+    ErrorManager &errors = ErrorManager::global();
+    errors.init();
+    errors.setPresenter(m_options.presenter ? m_options.presenter : &qtPresenter);
+    errors.setLogFolder(m_options.dataFolder);
+
     fuzzy.init();
     fuzzy.setOption(FuzzyMatcher::IgnoreCase, true);
     fuzzy.setOption(FuzzyMatcher::WordsAnyOrder, false);
@@ -63,6 +71,7 @@ int Startup::run(const MainProcedure &main)
     store.kill();
     fuzzy.kill();
     context.reset();
+    errors.setPresenter(nullptr);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktopsettings.h"
+#include "messagepresenter.h"
 #include "settingsstore.h"
 
 #include <QString>
@@ -18,6 +19,7 @@ struct StartupOptions
     SettingsStore::Backend settingsBackend = SettingsStore::Backend::Native;
     QString settingsPath;                // only for the INI back end
     DesktopSettings *desktop = nullptr; // not owned; the system's when null
+    MessagePresenter *presenter = nullptr; // not owned; Qt message boxes when null
 };
 
 // The program's entry sequence: process-wide values, settings, the first

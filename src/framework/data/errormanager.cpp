@@ -48,6 +48,12 @@ ErrorManager::ErrorManager()
     init();
 }
 
+ErrorManager &ErrorManager::global()
+{
+    static ErrorManager manager;
+    return manager;
+}
+
 void ErrorManager::init()
 {
     QMutexLocker lock(&m_critsect);

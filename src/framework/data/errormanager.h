@@ -35,6 +35,9 @@ public:
 
     ErrorManager();
 
+    // The program's one manager, shared by every context.
+    static ErrorManager &global();
+
     // Loads the catalogue and resets every setting to its start value.
     void init();
 
