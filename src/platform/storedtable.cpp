@@ -482,7 +482,7 @@ int StoredTable::set(int key)
     return finish(DriverCode::Ok);
 }
 
-int StoredTable::setByValue(int key)
+int StoredTable::setByValue(int key, int components)
 {
     if (!isOpen())
         return finish(DriverCode::FileNotOpen);
@@ -491,7 +491,18 @@ int StoredTable::setByValue(int key)
     dropReadAhead();
     m_order = key;
     m_pivot.kind = PivotKind::At;
-    m_pivot.key = encodeKey(m_record, m_layout->key(key));
+    const KeyDef &def = m_layout->key(key);
+    if (components >= 0 && components < int(def.components.size())) {
+        KeyDef leading = def;
+        leading.components.resize(std::size_t(components));
+        m_pivot.key = encodeKey(m_record, leading);
+        m_pivot.backwardBefore = kMaxId;
+        m_pivot.kind = PivotKind::At;
+        m_pivot.forwardAfter = kMinId;
+        m_batch = 4;
+        return finish(DriverCode::Ok);
+    }
+    m_pivot.key = encodeKey(m_record, def);
     m_pivot.forwardAfter = kMinId;
     m_pivot.backwardBefore = kMaxId;
     m_batch = 4;

@@ -55,7 +55,11 @@ public:
 
     int get(int key);                  // by the key's fields primed in the buffer
     int set(int key = ByTable);        // next reads the first record, previous the last
-    int setByValue(int key);           // next reads the first >= the buffer's key, previous the last <=
+    // Next reads the first record >= the buffer's key, previous the last <=.
+    // With components >= 0 only that many leading components count, so next
+    // reads the first record that starts with the buffer's values (previous
+    // then reads the last record before them).
+    int setByValue(int key, int components = -1);
     int next();
     int previous();
     QString position() const;          // of the current record, at most 1024 characters
