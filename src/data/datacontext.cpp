@@ -1,12 +1,14 @@
 #include "datacontext.h"
 
+#include "dictionary.h"
 #include "tables.h"
 
 namespace tavimo {
 
 ContextConfig programContextConfig(const QString &dataDirectory)
 {
-    return ContextConfig{dataDirectory, tables::all(), tables::ownerPassword()};
+    return ContextConfig{dataDirectory, tables::all(), tables::ownerPassword(),
+                         [](ThreadContext &context) { dictionary::initialise(context); }, nullptr};
 }
 
 } // namespace tavimo

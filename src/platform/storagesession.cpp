@@ -183,6 +183,8 @@ int StorageSession::endTransaction(const char *sql)
             t->useConnection(t->m_home, "main");
         t->m_connection->setBusyTimeout(2000);
         t->dropReadAhead();
+        if (!committing || !ok)
+            t->refreshRevision();
     }
     for (const QString &p : m_txnPaths)
         fileGeneration(p)->fetch_add(1);

@@ -778,6 +778,19 @@ int StoredTable::remove()
     return finish(DriverCode::Ok);
 }
 
+void StoredTable::refreshRevision()
+{
+    if (!isOpen() || m_current.id == 0)
+        return;
+    sqlite3_stmt *stmt = statement(m_sql.revisionById);
+    if (!stmt)
+        return;
+    StatementUse use(stmt);
+    sqlite3_bind_int64(stmt, 1, m_current.id);
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        m_current.revision = sqlite3_column_int64(stmt, 0);
+}
+
 void StoredTable::watch()
 {
     m_watched = true;

@@ -79,6 +79,10 @@ public:
     void freeState(int handle);
     const Record *savedRecord(int handle) const; // the buffer kept by saveState
 
+    // Reads the current record's revision again, as a rolled-back put
+    // leaves the one in memory ahead of the file.
+    void refreshRevision();
+
     int order() const { return m_order; }
     std::int64_t recordId() const { return m_current.id; }
     const DriverStatus &status() const { return m_status; }

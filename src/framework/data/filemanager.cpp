@@ -153,7 +153,7 @@ int FileManager::open()
 {
     ensureSetup();
     ++m_openedCount;
-    ++m_procedureUses[m_context.procedureId()].nestedOpens;
+    noteProcedureOpen();
     if (!lazyOpen && !m_table.isOpen()) {
         const int result = reallyOpen(true);
         if (result != ResultOk) {
@@ -168,7 +168,7 @@ int FileManager::openQuiet()
 {
     ensureSetup();
     ++m_openedCount;
-    ++m_procedureUses[m_context.procedureId()].nestedOpens;
+    noteProcedureOpen();
     if (!lazyOpen && !m_table.isOpen()) {
         const int result = reallyOpen(false);
         if (result != ResultOk) {
@@ -177,6 +177,13 @@ int FileManager::openQuiet()
         }
     }
     return ResultOk;
+}
+
+// Outside any window procedure there is no caller whose buffer to keep.
+void FileManager::noteProcedureOpen()
+{
+    if (const int procedure = m_context.procedureId())
+        ++m_procedureUses[procedure].nestedOpens;
 }
 
 int FileManager::close()

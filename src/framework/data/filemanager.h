@@ -150,6 +150,7 @@ private:
     };
 
     void ensureSetup();
+    void noteProcedureOpen();
     int reallyOpen(bool handleErrors);
     int readOn(bool forward, bool showMessages);
     int addNumbered(bool showMessages);

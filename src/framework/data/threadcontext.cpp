@@ -1,5 +1,9 @@
 #include "threadcontext.h"
 
+#include "errormanager.h"
+#include "filemanager.h"
+#include "relationmanager.h"
+
 #include <QtGlobal>
 
 #include <atomic>
@@ -11,7 +15,8 @@ std::atomic<int> g_nextNumber{1};
 }
 
 ThreadContext::ThreadContext(const ContextConfig &config)
-    : m_number(g_nextNumber.fetch_add(1)), m_storage(std::make_unique<StorageSession>(config.dataDirectory))
+    : m_number(g_nextNumber.fetch_add(1)), m_storage(std::make_unique<StorageSession>(config.dataDirectory)),
+      m_errors(config.errors ? config.errors : &ErrorManager::global())
 {
     m_tables.reserve(config.tables.size());
     for (const TableLayout *layout : config.tables) {
@@ -21,11 +26,17 @@ ThreadContext::ThreadContext(const ContextConfig &config)
         m_byLayout.insert(layout, table.get());
         m_tables.push_back(std::move(table));
     }
+    if (config.dictionary)
+        config.dictionary(*this);
 }
 
 ThreadContext::~ThreadContext()
 {
-    // Tables close (and give back their connections) before the session goes.
+    // The dictionary's kill: relation managers, then file managers; then the
+    // tables close (and give back their connections) before the session goes.
+    m_managers.clear();
+    m_relationManagers.clear();
+    m_fileManagers.clear();
     m_byLayout.clear();
     m_tables.clear();
 }
@@ -43,6 +54,24 @@ StoredTable *ThreadContext::table(const QString &label)
         if (t->layout().label().compare(label, Qt::CaseInsensitive) == 0)
             return t.get();
     return nullptr;
+}
+
+void ThreadContext::addManagers(const TableLayout &layout, std::unique_ptr<FileManager> file,
+                                std::unique_ptr<RelationManager> relation)
+{
+    m_managers.insert(&layout, {file.get(), relation.get()});
+    m_fileManagers.push_back(std::move(file));
+    m_relationManagers.push_back(std::move(relation));
+}
+
+FileManager *ThreadContext::fileManager(const TableLayout &layout) const
+{
+    return m_managers.value(&layout).first;
+}
+
+RelationManager *ThreadContext::relationManager(const TableLayout &layout) const
+{
+    return m_managers.value(&layout).second;
 }
 
 void ThreadContext::pushProcedure(const QString &name)

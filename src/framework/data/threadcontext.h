@@ -8,10 +8,16 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace tavimo {
+
+class ErrorManager;
+class FileManager;
+class RelationManager;
+class ThreadContext;
 
 // What every program context is made with: the data folder, the tables and
 // the owner password of the protected ones. Set once at start-up.
@@ -20,6 +26,9 @@ struct ContextConfig
     QString dataDirectory;
     std::vector<const TableLayout *> tables;
     QString ownerPassword;
+    // Builds the context's file and relation managers (the data dictionary).
+    std::function<void(ThreadContext &)> dictionary;
+    ErrorManager *errors = nullptr; // the program's own when null
 };
 
 // One program context: a window procedure started from the menu and the
@@ -41,6 +50,14 @@ public:
     StoredTable *table(const QString &label);      // any case; nullptr if none
     const std::vector<std::unique_ptr<StoredTable>> &tables() const { return m_tables; }
 
+    // The data dictionary's managers: one file manager and one relation
+    // manager per table, built when the context starts.
+    void addManagers(const TableLayout &layout, std::unique_ptr<FileManager> file,
+                     std::unique_ptr<RelationManager> relation);
+    FileManager *fileManager(const TableLayout &layout) const;
+    RelationManager *relationManager(const TableLayout &layout) const;
+    ErrorManager &errors() const { return *m_errors; }
+
     // The window framework's request and response codes (0 = none).
     int request = 0;
     int response = 0;
@@ -54,6 +71,10 @@ public:
     QString procedureName() const; // innermost, or empty
     int procedureId() const;       // innermost, or 0
 
+    // Open and close passes of the relation managers, numbered per context
+    // so that a table reached twice in one pass is opened once.
+    int nextPass() { return ++m_pass; }
+
 private:
     struct Procedure
     {
@@ -64,9 +85,15 @@ private:
     int m_number;
     std::vector<Procedure> m_procedures;
     int m_nextProcedureId = 1;
+    int m_pass = 0;
     std::unique_ptr<StorageSession> m_storage;
     std::vector<std::unique_ptr<StoredTable>> m_tables; // destroyed before the session
     QHash<const TableLayout *, StoredTable *> m_byLayout;
+    ErrorManager *m_errors;
+    // Relation managers go first, then file managers, then the tables.
+    std::vector<std::unique_ptr<FileManager>> m_fileManagers;
+    std::vector<std::unique_ptr<RelationManager>> m_relationManagers;
+    QHash<const TableLayout *, std::pair<FileManager *, RelationManager *>> m_managers;
 };
 
 } // namespace tavimo
