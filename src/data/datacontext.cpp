@@ -1,6 +1,7 @@
 #include "datacontext.h"
 
 #include "dictionary.h"
+#include "programnames.h"
 #include "tables.h"
 
 namespace tavimo {
@@ -8,7 +9,8 @@ namespace tavimo {
 ContextConfig programContextConfig(const QString &dataDirectory)
 {
     return ContextConfig{dataDirectory, tables::all(), tables::ownerPassword(),
-                         [](ThreadContext &context) { dictionary::initialise(context); }, nullptr};
+                         [](ThreadContext &context) { dictionary::initialise(context); }, nullptr,
+                         &ProgramNames::instance()};
 }
 
 } // namespace tavimo

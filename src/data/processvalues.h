@@ -51,6 +51,7 @@ struct ProcessValues
     Date fromDate; // the report date range
     Date toDate;
     QChar pdfProtection = QLatin1Char(' '); // 'Y' when PDF files are to get a password
+    QString nameOnPrescription; // 50: bound by the profile form for its prescription list
     PreservedSettings settings;
 
     void clear() { *this = ProcessValues(); }

@@ -21,6 +21,7 @@ QString driverCodeText(int code)
     case DriverCode::RecordChanged: return QStringLiteral("Record Changed By Another Station");
     case DriverCode::FileSystemError: return QStringLiteral("File System Error");
     case DriverCode::EngineError: return QStringLiteral("Database Engine Error");
+    case DriverCode::BadFilter: return QStringLiteral("Invalid Filter Expression");
     }
     return QStringLiteral("Unknown Error %1").arg(code);
 }

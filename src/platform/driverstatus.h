@@ -24,6 +24,7 @@ enum : int {
     RecordChanged = 89,      // changed by another connection since it was read
     FileSystemError = 90,    // the driver's own text says more
     EngineError = 100,       // the driver's own text says more
+    BadFilter = 801,         // a view's filter text cannot be used
 };
 }
 

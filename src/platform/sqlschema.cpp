@@ -138,6 +138,9 @@ TableStatements tableStatements(const TableLayout &layout, const QByteArray &sch
         o.sameBefore = sel + " WHERE " + kc + " = ?1 AND \"_id\" < ?2 ORDER BY \"_id\" DESC LIMIT ?3";
         o.before = sel + " WHERE " + kc + " < ?1" + desc + " LIMIT ?2";
         o.duplicate = "SELECT \"_id\" FROM " + table + " WHERE " + kc + " = ?1 AND \"_id\" <> ?2 LIMIT 1";
+        o.idsFrom = "SELECT \"_id\" FROM " + table + " WHERE " + kc + " >= ?1";
+        o.idsBetween = "SELECT \"_id\" FROM " + table + " WHERE " + kc + " >= ?1 AND " + kc + " < ?2";
+        o.byId = sel + " WHERE \"_id\" = ?1";
         s.orders << o;
     }
     return s;

@@ -41,6 +41,9 @@ struct TableStatements
         QByteArray sameBefore; // key == ?1 and id < ?2, LIMIT ?3
         QByteArray before;     // key < ?1, LIMIT ?2
         QByteArray duplicate;  // an id with key == ?1 and id <> ?2
+        QByteArray idsFrom;    // ids with key >= ?1, from the index alone
+        QByteArray idsBetween; // ids with ?1 <= key < ?2, from the index alone
+        QByteArray byId;       // the record with id ?1, with its key
     };
     QList<Order> orders;
 };

@@ -95,6 +95,7 @@ public:
 
 private:
     friend class StorageSession;
+    friend class TableView;
 
     struct Current
     {

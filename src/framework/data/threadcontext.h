@@ -16,6 +16,7 @@ namespace tavimo {
 
 class ErrorManager;
 class FileManager;
+class FilterNames;
 class RelationManager;
 class ThreadContext;
 
@@ -29,6 +30,7 @@ struct ContextConfig
     // Builds the context's file and relation managers (the data dictionary).
     std::function<void(ThreadContext &)> dictionary;
     ErrorManager *errors = nullptr; // the program's own when null
+    const FilterNames *names = nullptr; // the program's bound names; not owned
 };
 
 // One program context: a window procedure started from the menu and the
@@ -57,6 +59,7 @@ public:
     FileManager *fileManager(const TableLayout &layout) const;
     RelationManager *relationManager(const TableLayout &layout) const;
     ErrorManager &errors() const { return *m_errors; }
+    const FilterNames *names() const { return m_names; }
 
     // The window framework's request and response codes (0 = none).
     int request = 0;
@@ -90,6 +93,7 @@ private:
     std::vector<std::unique_ptr<StoredTable>> m_tables; // destroyed before the session
     QHash<const TableLayout *, StoredTable *> m_byLayout;
     ErrorManager *m_errors;
+    const FilterNames *m_names;
     // Relation managers go first, then file managers, then the tables.
     std::vector<std::unique_ptr<FileManager>> m_fileManagers;
     std::vector<std::unique_ptr<RelationManager>> m_relationManagers;

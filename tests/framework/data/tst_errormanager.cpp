@@ -16,7 +16,7 @@ namespace {
 struct Fixture
 {
     QTemporaryDir tmp;
-    ThreadContext context{ContextConfig{tmp.path(), {}, {}, {}, nullptr}};
+    ThreadContext context{ContextConfig{tmp.path(), {}, {}, {}, nullptr, nullptr}};
     ScriptedPresenter presenter;
     ErrorManager errors;
     int fatalCalls = 0;
@@ -239,7 +239,7 @@ void TestErrorManager::askReturnsTheButtonAndSilentTheDefault()
 void TestErrorManager::procedureNamesPerContext()
 {
     Fixture f;
-    ThreadContext other(ContextConfig{f.tmp.path(), {}, {}, {}, nullptr});
+    ThreadContext other(ContextConfig{f.tmp.path(), {}, {}, {}, nullptr, nullptr});
     f.errors.appendCatalogue({CatalogueEntry{950, ResultNotify, QStringLiteral("T"), QStringLiteral("in %procedure"), {}}});
     f.errors.pushProcedureName(f.context, QStringLiteral("BrowsePerson"));
     f.errors.pushProcedureName(f.context, QStringLiteral("UpdatePersonsName"));

@@ -1,0 +1,55 @@
+#include "contextnames.h"
+
+#include "storedtable.h"
+#include "threadcontext.h"
+
+namespace tavimo {
+
+FilterValue filterValueOf(const Record &record, int field)
+{
+    const FieldDef &f = record.layout().field(field);
+    switch (f.type) {
+    case FieldType::Text:
+    case FieldType::CString:
+        return FilterValue::fromText(record.text(field));
+    case FieldType::Date:
+        return FilterValue::fromDate(record.date(field));
+    case FieldType::Time:
+        return FilterValue::fromNumber(record.time(field).value());
+    case FieldType::Real:
+        return FilterValue::fromNumber(record.real(field));
+    case FieldType::Decimal:
+        return FilterValue::fromNumber(record.decimal(field).toDouble());
+    case FieldType::Short:
+    case FieldType::Byte:
+        return FilterValue::fromNumber(record.integer(field));
+    }
+    return FilterValue();
+}
+
+std::optional<FilterValue> ContextNames::value(const QString &name) const
+{
+    if (m_local)
+        if (auto v = m_local->value(name))
+            return v;
+    if (m_context.names())
+        if (auto v = m_context.names()->value(name))
+            return v;
+    const qsizetype colon = name.indexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return std::nullopt;
+    const QString prefix = name.left(colon);
+    for (const auto &table : m_context.tables()) {
+        const TableLayout &layout = table->layout();
+        if (layout.prefix().compare(prefix, Qt::CaseInsensitive) != 0)
+            continue;
+        const int field = layout.fieldIndex(name);
+        if (field >= 0)
+            return filterValueOf(table->record(), field);
+        if (layout.memo() && layout.memo()->name.compare(name, Qt::CaseInsensitive) == 0)
+            return FilterValue::fromText(table->record().memo());
+    }
+    return std::nullopt;
+}
+
+} // namespace tavimo
