@@ -115,8 +115,9 @@ void ViewManager::extendOrder(const QString &text)
     if (m_orders.empty())
         addOrder();
     QString &order = this->order().order;
+    // The "*" stays in front: it tells that the key's own fields are not used.
     if (text.startsWith(QLatin1Char('*')))
-        order = text.mid(1);
+        order = text;
     else if (order.isEmpty())
         order = text;
     else
