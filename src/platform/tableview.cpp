@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <unordered_set>
+#include <iterator>
 
 namespace tavimo {
 
@@ -346,15 +346,17 @@ int TableView::materialise(const std::vector<std::pair<int, Interval>> &ranges, 
     DriverStatus st;
 
     // Ids first, from the indexes alone; whole rows only for the ids left.
+    // Sorted vectors rather than hash sets: tens of thousands of ids go
+    // through here for one page of a list.
     std::vector<std::int64_t> ids;
-    std::unordered_set<std::int64_t> seen;
-    auto collect = [&](sqlite3_stmt *stmt) {
+    auto collect = [](sqlite3_stmt *stmt, std::vector<std::int64_t> &into) {
         StatementUse use(stmt);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            const std::int64_t id = sqlite3_column_int64(stmt, 0);
-            if (seen.insert(id).second)
-                ids.push_back(id);
-        }
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            into.push_back(sqlite3_column_int64(stmt, 0));
+    };
+    auto normalise = [](std::vector<std::int64_t> &v) {
+        std::sort(v.begin(), v.end());
+        v.erase(std::unique(v.begin(), v.end()), v.end());
     };
     if (allRows) {
         sqlite3_stmt *stmt = connection->statement("SELECT \"_id\" FROM " + sqlschema::quoted(QString::fromUtf8(m_table.m_schema)) + '.'
@@ -362,7 +364,7 @@ int TableView::materialise(const std::vector<std::pair<int, Interval>> &ranges, 
                                                    st);
         if (!stmt)
             return finish(st.code);
-        collect(stmt);
+        collect(stmt, ids);
     } else {
         for (const auto &[key, iv] : ranges) {
             const auto &o = sql.orders[key + 1];
@@ -372,27 +374,28 @@ int TableView::materialise(const std::vector<std::pair<int, Interval>> &ranges, 
             bindBlob(stmt, 1, iv.lo);
             if (!iv.open)
                 bindBlob(stmt, 2, iv.hi);
-            collect(stmt);
+            collect(stmt, ids);
         }
     }
+    normalise(ids);
 
     // Rows the ordered key already reaches are read there, not twice.
     if (m_key >= 0 && !m_sorted && !m_intervals.empty() && ids.size() > 64) {
-        std::unordered_set<std::int64_t> covered;
+        std::vector<std::int64_t> covered;
         for (const Interval &iv : m_intervals) {
             const auto &o = sql.orders[m_key + 1];
             sqlite3_stmt *stmt = connection->statement(iv.open ? o.idsFrom : o.idsBetween, st);
             if (!stmt)
                 return finish(st.code);
-            StatementUse use(stmt);
             bindBlob(stmt, 1, iv.lo);
             if (!iv.open)
                 bindBlob(stmt, 2, iv.hi);
-            while (sqlite3_step(stmt) == SQLITE_ROW)
-                covered.insert(sqlite3_column_int64(stmt, 0));
+            collect(stmt, covered);
         }
-        ids.erase(std::remove_if(ids.begin(), ids.end(), [&](std::int64_t id) { return covered.count(id) > 0; }),
-                  ids.end());
+        normalise(covered);
+        std::vector<std::int64_t> rest;
+        std::set_difference(ids.begin(), ids.end(), covered.begin(), covered.end(), std::back_inserter(rest));
+        ids.swap(rest);
     }
 
     const bool withKey = m_key >= 0 && !m_sorted;
@@ -436,6 +439,9 @@ int TableView::restart(const FilterNames &names, int positionComponents)
     }
     m_table.dropReadAhead();
     m_ahead.clear();
+    m_aheadExhausted = false;
+    m_aheadForward = true;
+    m_resume = false;
     m_batch = 8;
     plan();
     m_table.m_order = m_sorted ? StoredTable::ByTable : m_key;

@@ -235,6 +235,16 @@ void TestTableView::turnsBackAndResumes()
     QCOMPARE(view.previous(), 0);
     QCOMPARE(m_table->recordId(), all.last());
 
+    // Restarted with other names after a partial read: nothing of the old run is left.
+    FilterNameList bob;
+    bob.set(QStringLiteral("personname"), FilterValue::fromText(QStringLiteral("Bob")));
+    bob.set(QStringLiteral("ssnum"), FilterValue::fromText(QStringLiteral("none")));
+    QCOMPARE(view.restart(bob), 0);
+    QCOMPARE(view.next(), 0);
+    QCOMPARE(m_table->record().text("PERSON"), QStringLiteral("Bob"));
+    QCOMPARE(view.restart(m_names), 0);
+    QCOMPARE(readView(view, true), all);
+
     // A locator: start at the buffer's person.
     m_table->record().setText("PERSON", QStringLiteral("ann lee"));
     QCOMPARE(view.restart(m_names, 1), 0);
