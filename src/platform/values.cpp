@@ -5,8 +5,14 @@
 namespace tavimo {
 
 namespace {
-const qint64 kDayZeroJulian = QDate(1800, 12, 28).toJulianDay();
+// A function, not a namespace-scope constant: dates built during static
+// initialisation elsewhere must not see it unset.
+qint64 dayZeroJulian()
+{
+    static const qint64 julian = QDate(1800, 12, 28).toJulianDay();
+    return julian;
 }
+} // namespace
 
 Date Date::fromYmd(int year, int month, int day)
 {
@@ -17,7 +23,7 @@ Date Date::fromQDate(const QDate &date)
 {
     if (!date.isValid())
         return Date();
-    const qint64 n = date.toJulianDay() - kDayZeroJulian;
+    const qint64 n = date.toJulianDay() - dayZeroJulian();
     // Dates on or before day 0 cannot be told from "no date"; there are no
     // such dates in a household's records.
     if (n <= 0 || n > INT32_MAX)
@@ -34,7 +40,7 @@ QDate Date::toQDate() const
 {
     if (m_day <= 0)
         return QDate();
-    return QDate::fromJulianDay(kDayZeroJulian + m_day);
+    return QDate::fromJulianDay(dayZeroJulian() + m_day);
 }
 
 int Date::dayOfWeek() const

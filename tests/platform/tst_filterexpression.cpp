@@ -54,11 +54,11 @@ const TableLayout *layoutNamed(const QString &label)
 }
 
 // "FIELD=value|FIELD=value"; dates as yyyy-MM-dd (empty = no date), times as HH:mm.
-bool fill(Record &r, const QString &spec, QString *problem)
+bool fill(Record &r, const QString &values, QString *problem)
 {
-    if (spec.isEmpty())
+    if (values.isEmpty())
         return true;
-    for (const QString &assignment : spec.split(QLatin1Char('|'))) {
+    for (const QString &assignment : values.split(QLatin1Char('|'))) {
         const qsizetype eq = assignment.indexOf(QLatin1Char('='));
         const QString name = assignment.left(eq);
         const QString value = assignment.mid(eq + 1);
@@ -237,7 +237,7 @@ void TestFilterExpression::programFilters_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("overrides"); // of the bound names
     QTest::addColumn<QStringList>("pass");
     QTest::addColumn<QStringList>("fail");
 
@@ -422,31 +422,31 @@ void TestFilterExpression::programFilters()
 {
     QFETCH(QString, filter);
     QFETCH(QString, table);
-    QFETCH(QString, bound);
+    QFETCH(QString, overrides);
     QFETCH(QStringList, pass);
     QFETCH(QStringList, fail);
 
     const TableLayout *layout = layoutNamed(table);
     QVERIFY2(layout, qPrintable(table));
-    const FilterNameList names = boundNames(bound);
+    const FilterNameList names = boundNames(overrides);
     QString error;
-    const auto bound_ = bindOrFail(filter, *layout, names, &error);
-    QVERIFY2(bound_, qPrintable(error));
+    const auto bound = bindOrFail(filter, *layout, names, &error);
+    QVERIFY2(bound, qPrintable(error));
     QVERIFY(error.isEmpty());
 
-    for (const QString &spec : pass) {
+    for (const QString &row : pass) {
         Record r(*layout);
         QString problem;
-        QVERIFY2(fill(r, spec, &problem), qPrintable(problem));
-        QVERIFY2(bound_->matches(r), qPrintable(QStringLiteral("should pass: ") + spec));
+        QVERIFY2(fill(r, row, &problem), qPrintable(problem));
+        QVERIFY2(bound->matches(r), qPrintable(QStringLiteral("should pass: ") + row));
         // A row that passes lies inside the key ranges the view would read.
-        QVERIFY2(someDisjunctHolds(*bound_, r), qPrintable(describe(*bound_) + QStringLiteral(" misses ") + spec));
+        QVERIFY2(someDisjunctHolds(*bound, r), qPrintable(describe(*bound) + QStringLiteral(" misses ") + row));
     }
-    for (const QString &spec : fail) {
+    for (const QString &row : fail) {
         Record r(*layout);
         QString problem;
-        QVERIFY2(fill(r, spec, &problem), qPrintable(problem));
-        QVERIFY2(!bound_->matches(r), qPrintable(QStringLiteral("should fail: ") + spec));
+        QVERIFY2(fill(r, row, &problem), qPrintable(problem));
+        QVERIFY2(!bound->matches(r), qPrintable(QStringLiteral("should fail: ") + row));
     }
 }
 
