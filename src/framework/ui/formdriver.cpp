@@ -1,0 +1,98 @@
+#include "formdriver.h"
+
+#include "formwindow.h"
+#include "record.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace tavimo {
+
+QWidget *FormDriver::control(const QString &field) const
+{
+    const bool memo = m_form.record().layout().memo()
+        && m_form.record().layout().memo()->name.compare(field, Qt::CaseInsensitive) == 0;
+    const int index = memo ? -1 : m_form.record().layout().fieldIndex(field);
+    if (!memo && index < 0)
+        return nullptr;
+    for (const auto &b : m_form.bindings())
+        if (b->field() == index)
+            return b->control();
+    return nullptr;
+}
+
+bool FormDriver::type(const QString &field, const QString &text)
+{
+    QWidget *c = control(field);
+    if (!c || !c->isEnabled())
+        return false;
+    c->setFocus();
+    if (auto *e = qobject_cast<QLineEdit *>(c)) {
+        e->selectAll();
+        e->insert(text);
+        return true;
+    }
+    if (auto *e = qobject_cast<QPlainTextEdit *>(c)) {
+        e->setPlainText(text);
+        return true;
+    }
+    return false;
+}
+
+QString FormDriver::shown(const QString &field) const
+{
+    QWidget *c = control(field);
+    if (auto *e = qobject_cast<QLineEdit *>(c))
+        return e->text();
+    if (auto *e = qobject_cast<QPlainTextEdit *>(c))
+        return e->toPlainText();
+    if (auto *b = qobject_cast<QCheckBox *>(c))
+        return b->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked");
+    return QString();
+}
+
+bool FormDriver::check(const QString &field, bool on)
+{
+    auto *b = qobject_cast<QCheckBox *>(control(field));
+    if (!b || !b->isEnabled())
+        return false;
+    b->setChecked(on);
+    return true;
+}
+
+void FormDriver::ok()
+{
+    m_form.pressOk();
+}
+
+void FormDriver::save()
+{
+    m_form.pressSave();
+}
+
+void FormDriver::cancel()
+{
+    m_form.pressCancel();
+}
+
+void FormDriver::recall(const QString &field)
+{
+    if (QWidget *c = control(field)) {
+        c->setFocus();
+        m_form.recallField(c);
+    }
+}
+
+bool FormDriver::isOpen() const
+{
+    return m_form.isRunning();
+}
+
+int FormDriver::response() const
+{
+    return m_form.response;
+}
+
+} // namespace tavimo

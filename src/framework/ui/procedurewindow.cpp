@@ -1,0 +1,162 @@
+#include "procedurewindow.h"
+
+#include "errormanager.h"
+#include "threadcontext.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QEventLoop>
+
+namespace tavimo {
+
+// The close box, Escape and the system all reach the procedure's rules
+// through reject().
+class ProcedureDialog : public QDialog
+{
+public:
+    ProcedureDialog(ProcedureWindow *procedure, QWidget *owner) : QDialog(owner), m_procedure(procedure) {}
+    void reject() override
+    {
+        if (m_procedure && !m_procedure->m_closing)
+            m_procedure->requestClose();
+    }
+
+private:
+    ProcedureWindow *m_procedure;
+};
+
+ProcedureWindow::ProcedureWindow(ThreadContext &context, const QString &procedureName, QWidget *owner)
+    : m_context(context), m_name(procedureName), m_owner(owner)
+{
+}
+
+ProcedureWindow::~ProcedureWindow()
+{
+    if (m_running)
+        finish();
+    delete m_window;
+}
+
+ErrorManager &ProcedureWindow::errors() const
+{
+    return m_context.errors();
+}
+
+int ProcedureWindow::setup()
+{
+    return ResultOk;
+}
+
+void ProcedureWindow::teardown()
+{
+}
+
+bool ProcedureWindow::closeRequested()
+{
+    return true;
+}
+
+bool ProcedureWindow::start()
+{
+    m_tornDown = false;
+    response = Response::None;
+    // The caller's request, taken and cleared, as is the response.
+    request = m_context.request;
+    m_context.request = Request::None;
+    m_context.response = Response::None;
+    errors().pushProcedureName(m_context, m_name);
+
+    m_window = new ProcedureDialog(this, m_owner);
+    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_window->setWindowModality(m_owner ? Qt::WindowModal : Qt::NonModal);
+    createContents(m_window);
+
+    if (setup() != ResultOk) {
+        m_running = true; // so that finish() tears down what set-up built
+        finish();
+        return false;
+    }
+    m_window->setWindowTitle(caption());
+    m_running = true;
+    m_window->show();
+    return m_running;
+}
+
+int ProcedureWindow::execute()
+{
+    if (!start())
+        return response ? response : Response::Cancelled;
+    if (m_running) {
+        QEventLoop loop;
+        m_loop = &loop;
+        loop.exec();
+        m_loop = nullptr;
+    }
+    return response ? response : Response::Cancelled;
+}
+
+void ProcedureWindow::endWith(int value)
+{
+    response = value;
+    finish();
+}
+
+void ProcedureWindow::finish()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    if (!m_tornDown) {
+        m_tornDown = true;
+        for (WindowComponent *c : m_components)
+            c->kill();
+        teardown();
+        errors().popProcedureName(m_context);
+    }
+    if (!response)
+        response = Response::Cancelled;
+    m_context.response = response;
+    if (m_window) {
+        m_closing = true;
+        m_window->hide();
+        m_closing = false;
+    }
+    if (m_loop)
+        m_loop->quit();
+    emit finished(response);
+}
+
+int ProcedureWindow::run(const std::function<int()> &procedure, int newRequest)
+{
+    if (request == Request::View)
+        return Response::Cancelled;
+    m_context.request = newRequest;
+    m_context.response = Response::None;
+    const int result = procedure();
+    return result ? result : (m_context.response ? m_context.response : Response::Cancelled);
+}
+
+void ProcedureWindow::addComponent(WindowComponent *component)
+{
+    m_components.push_back(component);
+}
+
+void ProcedureWindow::addButton(QAbstractButton *button, int value)
+{
+    m_buttons.emplace_back(button, value);
+    connect(button, &QAbstractButton::clicked, this, [this, value] { endWith(value); });
+}
+
+void ProcedureWindow::refresh(bool force)
+{
+    for (WindowComponent *c : m_components)
+        c->reset(force);
+}
+
+void ProcedureWindow::requestClose()
+{
+    if (m_running && closeRequested())
+        finish();
+}
+
+} // namespace tavimo

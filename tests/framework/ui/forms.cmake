@@ -1,0 +1,1 @@
+tavimo_add_test(tst_formwindow SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tst_formwindow.cpp LIBS tavimo_framework_ui)
