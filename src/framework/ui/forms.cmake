@@ -2,4 +2,5 @@ target_sources(tavimo_framework_ui PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/procedurewindow.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/formwindow.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/formdriver.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/picturebinding.cpp
 )

@@ -2,6 +2,7 @@
 
 #include "errormanager.h"
 #include "filemanager.h"
+#include "picturebinding.h"
 #include "record.h"
 #include "relationmanager.h"
 #include "storedtable.h"
@@ -151,6 +152,17 @@ QLineEdit *FormWindow::bindText(QLineEdit *edit, const char *field)
     const int f = fieldOf(record(), field);
     edit->setMaxLength(textRoom(record(), f));
     bind(std::make_unique<TextBinding>(edit, f));
+    return edit;
+}
+
+QLineEdit *FormWindow::bindText(QLineEdit *edit, const char *field, const QString &picture)
+{
+    const int f = fieldOf(record(), field);
+    const std::optional<Picture> parsed = Picture::parse(picture);
+    Q_ASSERT_X(parsed, "FormWindow::bindText", qPrintable(picture));
+    if (isTextType(record().layout().field(f).type))
+        edit->setMaxLength(std::max(textRoom(record(), f), parsed ? parsed->width() : 0));
+    bind(std::make_unique<PictureBinding>(edit, f, parsed ? *parsed : Picture()));
     return edit;
 }
 

@@ -13,6 +13,7 @@
 #include "threadcontext.h"
 
 #include <QDialog>
+#include <QApplication>
 #include <QFormLayout>
 #include <QPushButton>
 #include <QLineEdit>
@@ -36,6 +37,9 @@ protected:
                      bindText(new QLineEdit(area), "PRE:DRUGNAMEASPRESCRIBED"));
         form->addRow(QStringLiteral("&Purpose:"), bindText(new QLineEdit(area), "PRE:PURPOSE"));
         form->addRow(QStringLiteral("P&erson:"), bindText(new QLineEdit(area), "PRE:PERSONSNAME"));
+        form->addRow(QStringLiteral("Date &Filled:"), bindText(new QLineEdit(area), "PRE:DATEFILLED", QStringLiteral("d17")));
+        form->addRow(QStringLiteral("C&ost:"), bindText(new QLineEdit(area), "PRE:COST", QStringLiteral("n-10.2")));
+        form->addRow(QStringLiteral("&Number:"), bindText(new QLineEdit(area), "PRE:NUMBER", QStringLiteral("n3")));
     }
 };
 
@@ -105,6 +109,7 @@ private slots:
     void captionsAndViewMode();
     void closingWithChanges();
     void saveAndStay();
+    void entriesGoThroughTheirPictures();
 };
 
 void TestFormWindow::cancelledInsertLeavesNoRecord()
@@ -354,6 +359,36 @@ void TestFormWindow::saveAndStay()
     QVERIFY(f.readDoctor(d, QStringLiteral("Gray")));
     QCOMPARE(f.context->table(tables::doctors()).records(), qint64(1));
     QCOMPARE(d.record().text("DOC:CITY"), QStringLiteral("Hill"));
+}
+
+void TestFormWindow::entriesGoThroughTheirPictures()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    Fixture f;
+    FileManager &pre = f.file(tables::prescripts());
+    QCOMPARE(pre.newRecord(), int(ResultOk));
+    f.context->request = Request::Insert;
+    PrescriptionForm form(*f.context, QStringLiteral("UpdatePrescripts"), f.relation(tables::prescripts()));
+    QVERIFY(form.start());
+    FormDriver driver(form);
+    QCOMPARE(driver.shown(QStringLiteral("PRE:DATEFILLED")), QString()); // no date shows blank
+    QVERIFY(driver.type(QStringLiteral("PRE:DRUGNAMEASPRESCRIBED"), QStringLiteral("Zinc")));
+    QVERIFY(driver.type(QStringLiteral("PRE:DATEFILLED"), QStringLiteral("13/45/2024")));
+    QVERIFY(driver.type(QStringLiteral("PRE:COST"), QStringLiteral("12.5")));
+    driver.ok();
+    QVERIFY(driver.isOpen()); // the date was refused, and its field is selected again
+    QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget() : driver.control(QStringLiteral("PRE:DATEFILLED")),
+             driver.control(QStringLiteral("PRE:DATEFILLED")));
+    QVERIFY(driver.type(QStringLiteral("PRE:DATEFILLED"), QStringLiteral("3/9/2024")));
+    QVERIFY(driver.type(QStringLiteral("PRE:NUMBER"), QStringLiteral("1000")));
+    driver.ok();
+    QVERIFY(driver.isOpen()); // 1000 does not fit three digits
+    QVERIFY(driver.type(QStringLiteral("PRE:NUMBER"), QStringLiteral("30")));
+    driver.ok();
+    QVERIFY(!driver.isOpen());
+    QCOMPARE(pre.record().date("PRE:DATEFILLED"), Date::fromYmd(2024, 3, 9));
+    QCOMPARE(pre.record().decimal("PRE:COST").cents(), qint64(1250));
+    QCOMPARE(pre.record().integer("PRE:NUMBER"), 30);
 }
 
 QTEST_MAIN(TestFormWindow)
