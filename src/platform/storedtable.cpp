@@ -689,10 +689,8 @@ int StoredTable::reset(const QString &position)
 
 int StoredTable::add()
 {
-    if (!isOpen())
-        return finish(DriverCode::FileNotOpen);
-    if (m_readOnly)
-        return finish(DriverCode::AccessDenied);
+    if (const int code = writeCheck(false); code != DriverCode::Ok)
+        return code;
     sqlite3_stmt *stmt = statement(m_sql.insert);
     if (!stmt)
         return m_status.code;
@@ -703,20 +701,32 @@ int StoredTable::add()
     bumpGeneration();
     m_current.id = sqlite3_last_insert_rowid(m_connection->handle());
     m_current.revision = 1;
-    m_pivot.kind = PivotKind::At;
-    m_pivot.key = orderKeyOfBuffer();
-    m_pivot.forwardAfter = m_pivot.backwardBefore = m_current.id;
+    pivotAtCurrent();
     return finish(DriverCode::Ok);
 }
 
-int StoredTable::put()
+int StoredTable::writeCheck(bool needsCurrent)
 {
     if (!isOpen())
         return finish(DriverCode::FileNotOpen);
     if (m_readOnly)
         return finish(DriverCode::AccessDenied);
-    if (m_current.id == 0)
+    if (needsCurrent && m_current.id == 0)
         return finish(DriverCode::RecordNotFound);
+    return DriverCode::Ok;
+}
+
+void StoredTable::pivotAtCurrent()
+{
+    m_pivot.kind = PivotKind::At;
+    m_pivot.key = orderKeyOfBuffer();
+    m_pivot.forwardAfter = m_pivot.backwardBefore = m_current.id;
+}
+
+int StoredTable::put()
+{
+    if (const int code = writeCheck(true); code != DriverCode::Ok)
+        return code;
     const bool watched = m_watched;
     m_watched = false;
     sqlite3_stmt *stmt = statement(watched ? m_sql.updateWatched : m_sql.update);
@@ -749,20 +759,14 @@ int StoredTable::put()
     }
     bumpGeneration();
     m_current.revision += 1;
-    m_pivot.kind = PivotKind::At;
-    m_pivot.key = orderKeyOfBuffer();
-    m_pivot.forwardAfter = m_pivot.backwardBefore = m_current.id;
+    pivotAtCurrent();
     return finish(DriverCode::Ok);
 }
 
 int StoredTable::remove()
 {
-    if (!isOpen())
-        return finish(DriverCode::FileNotOpen);
-    if (m_readOnly)
-        return finish(DriverCode::AccessDenied);
-    if (m_current.id == 0)
-        return finish(DriverCode::RecordNotFound);
+    if (const int code = writeCheck(true); code != DriverCode::Ok)
+        return code;
     sqlite3_stmt *stmt = statement(m_sql.remove);
     if (!stmt)
         return m_status.code;

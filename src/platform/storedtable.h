@@ -140,6 +140,8 @@ private:
     int move(bool forward);
     void dropReadAhead() { m_readAhead.clear(); }
     QByteArray orderKeyOfBuffer() const;
+    int writeCheck(bool needsCurrent);
+    void pivotAtCurrent();
     void bumpGeneration();
     bool readAheadValid() const;
 

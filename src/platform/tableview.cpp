@@ -339,6 +339,21 @@ bool TableView::inPrimary(const QByteArray &key) const
     return it->open || key < it->hi;
 }
 
+bool TableView::idsIn(int key, const Interval &iv, std::vector<std::int64_t> &into, DriverStatus &status) const
+{
+    const auto &o = m_table.m_sql.orders[key + 1];
+    sqlite3_stmt *stmt = m_table.m_connection->statement(iv.open ? o.idsFrom : o.idsBetween, status);
+    if (!stmt)
+        return false;
+    StatementUse use(stmt);
+    bindBlob(stmt, 1, iv.lo);
+    if (!iv.open)
+        bindBlob(stmt, 2, iv.hi);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        into.push_back(sqlite3_column_int64(stmt, 0));
+    return true;
+}
+
 int TableView::materialise(const std::vector<std::pair<int, Interval>> &ranges, bool allRows)
 {
     const auto &sql = m_table.m_sql;
@@ -366,32 +381,18 @@ int TableView::materialise(const std::vector<std::pair<int, Interval>> &ranges, 
             return finish(st.code);
         collect(stmt, ids);
     } else {
-        for (const auto &[key, iv] : ranges) {
-            const auto &o = sql.orders[key + 1];
-            sqlite3_stmt *stmt = connection->statement(iv.open ? o.idsFrom : o.idsBetween, st);
-            if (!stmt)
+        for (const auto &[key, iv] : ranges)
+            if (!idsIn(key, iv, ids, st))
                 return finish(st.code);
-            bindBlob(stmt, 1, iv.lo);
-            if (!iv.open)
-                bindBlob(stmt, 2, iv.hi);
-            collect(stmt, ids);
-        }
     }
     normalise(ids);
 
     // Rows the ordered key already reaches are read there, not twice.
     if (m_key >= 0 && !m_sorted && !m_intervals.empty() && ids.size() > 64) {
         std::vector<std::int64_t> covered;
-        for (const Interval &iv : m_intervals) {
-            const auto &o = sql.orders[m_key + 1];
-            sqlite3_stmt *stmt = connection->statement(iv.open ? o.idsFrom : o.idsBetween, st);
-            if (!stmt)
+        for (const Interval &iv : m_intervals)
+            if (!idsIn(m_key, iv, covered, st))
                 return finish(st.code);
-            bindBlob(stmt, 1, iv.lo);
-            if (!iv.open)
-                bindBlob(stmt, 2, iv.hi);
-            collect(stmt, covered);
-        }
         normalise(covered);
         std::vector<std::int64_t> rest;
         std::set_difference(ids.begin(), ids.end(), covered.begin(), covered.end(), std::back_inserter(rest));

@@ -72,6 +72,7 @@ private:
     int finish(int code);
     void plan();
     bool intervalFor(const BoundFilter::Disjunct &disjunct, int key, Interval &out) const;
+    bool idsIn(int key, const Interval &interval, std::vector<std::int64_t> &into, DriverStatus &status) const;
     int materialise(const std::vector<std::pair<int, Interval>> &ranges, bool allRows);
     int fetchPrimary(bool forward);
     bool inPrimary(const QByteArray &key) const;

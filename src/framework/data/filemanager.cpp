@@ -515,38 +515,19 @@ int FileManager::firstDuplicateKey() const
 
 int FileManager::insertQuiet()
 {
-    if (use() != ResultOk)
-        return ResultFatal;
-    if (checkRange(1, layout().fieldCount(), false) != ResultOk)
-        return ResultNotify;
-    int code;
-    if (!hasAutoIncrement()) {
-        code = m_table.add();
-    } else if (m_autoIncDone) {
-        code = m_table.put();
-    } else {
-        const int numbered = addNumbered(false);
-        if (numbered != ResultOk)
-            return numbered;
-        code = DriverCode::Ok;
-    }
-    if (code == DriverCode::Ok) {
-        m_autoIncDone = false;
-        return ResultOk;
-    }
-    if (code == DriverCode::DuplicateKey) {
-        const int k = firstDuplicateKey();
-        m_errors.setMessageText(m_context, k >= 0 ? m_keys[k].description : QString());
-        return report(*this, m_errors, m_context, 15, false);
-    }
-    return report(*this, m_errors, m_context, 4, false);
+    return insertWith(false);
 }
 
 int FileManager::insert()
 {
+    return insertWith(true);
+}
+
+int FileManager::insertWith(bool showMessages)
+{
     if (use() != ResultOk)
         return ResultFatal;
-    if (checkRecord() != ResultOk)
+    if ((showMessages ? checkRecord() : checkRange(1, layout().fieldCount(), false)) != ResultOk)
         return ResultNotify;
     int code;
     if (!hasAutoIncrement()) {
@@ -554,7 +535,7 @@ int FileManager::insert()
     } else if (m_autoIncDone) {
         code = m_table.put();
     } else {
-        const int numbered = addNumbered(true);
+        const int numbered = addNumbered(showMessages);
         if (numbered != ResultOk)
             return numbered;
         code = DriverCode::Ok;
@@ -565,10 +546,16 @@ int FileManager::insert()
     }
     if (code == DriverCode::DuplicateKey) {
         const int k = firstDuplicateKey();
-        raiseWithText(15, k >= 0 ? m_keys[k].description : QString());
+        const QString key = k >= 0 ? m_keys[k].description : QString();
+        if (showMessages) {
+            raiseWithText(15, key);
+        } else {
+            m_errors.setMessageText(m_context, key);
+            report(*this, m_errors, m_context, 15, false);
+        }
         return ResultNotify;
     }
-    raise(4);
+    report(*this, m_errors, m_context, 4, showMessages);
     return ResultNotify;
 }
 

@@ -154,6 +154,7 @@ private:
     int reallyOpen(bool handleErrors);
     int readOn(bool forward, bool showMessages);
     int addNumbered(bool showMessages);
+    int insertWith(bool showMessages);
     int nextNumber(const KeyEntry &key, QString &value);
     int firstDuplicateKey() const;
     int checkRange(int first, int last, bool showMessages, int *failingField = nullptr);

@@ -318,57 +318,12 @@ int RelationManager::linkMatch(const Relation &link, const Record &parent) const
     return result;
 }
 
-int RelationManager::followUpdate(const Relation &link, const Record &oldParent, const Record &newParent, int mode)
-{
-    ensureRelations();
-    if (mode == Clear) {
-        const bool blank = std::all_of(link.fields.begin(), link.fields.end(), [&](const auto &pair) {
-            Record empty(oldParent.layout());
-            return oldParent.fieldEquals(empty, pair.first);
-        });
-        if (blank)
-            return ResultOk; // nothing carries a blank link to clear
-    }
-    int saved = m_file.saveRecord();
-    auto done = [&](int result) {
-        m_file.restoreRecord(saved, true);
-        return result;
-    };
-    if (m_file.use() != ResultOk)
-        return done(ResultFatal);
-    const std::int64_t limit = m_file.table().records() + 1;
-    if (!positionOnLink(link, oldParent))
-        return done(ResultFatal);
-    for (std::int64_t guard = 0; guard <= limit; ++guard) {
-        const int read = m_file.nextQuiet();
-        if (read != ResultOk)
-            return done(m_file.atEnd() ? ResultOk : ResultFatal);
-        const int match = linkMatch(link, oldParent);
-        if (match == 2)
-            break;
-        if (match == 1)
-            continue;
-        if (mode == Restrict)
-            return done(kRestricted);
-        Record &child = m_file.record();
-        for (const auto &pair : link.fields) {
-            if (mode == Clear)
-                child.clearField(pair.second);
-            else
-                copyField(newParent, pair.first, child, pair.second);
-        }
-        if (update(false) != ResultOk)
-            return done(ResultNotify);
-        // The changed child left the group; look for the next from its start.
-        if (!positionOnLink(link, oldParent))
-            return done(ResultFatal);
-    }
-    return done(ResultOk);
-}
-
-// ---- delete ------------------------------------------------------------------
-
-int RelationManager::followDelete(const Relation &link, const Record &parent, int mode)
+// Visits the children that carry the parent's linking values, with the
+// child buffer given back at the end. `each` returns ResultOk to go on;
+// it sets `moved` when the child left the group, so the walk starts again
+// from the group's start.
+int RelationManager::walkChildren(const Relation &link, const Record &parent,
+                                  const std::function<int(bool &moved)> &each)
 {
     ensureRelations();
     int saved = m_file.saveRecord();
@@ -390,28 +345,67 @@ int RelationManager::followDelete(const Relation &link, const Record &parent, in
             break;
         if (match == 1)
             continue;
+        bool moved = false;
+        const int result = each(moved);
+        if (result != ResultOk)
+            return done(result);
+        if (moved && !positionOnLink(link, parent))
+            return done(ResultFatal);
+    }
+    return done(ResultOk);
+}
+
+int RelationManager::followUpdate(const Relation &link, const Record &oldParent, const Record &newParent, int mode)
+{
+    if (mode == Clear) {
+        const bool blank = std::all_of(link.fields.begin(), link.fields.end(), [&](const auto &pair) {
+            Record empty(oldParent.layout());
+            return oldParent.fieldEquals(empty, pair.first);
+        });
+        if (blank)
+            return ResultOk; // nothing carries a blank link to clear
+    }
+    return walkChildren(link, oldParent, [&](bool &moved) {
         if (mode == Restrict)
-            return done(kRestricted);
+            return kRestricted;
+        Record &child = m_file.record();
+        for (const auto &pair : link.fields) {
+            if (mode == Clear)
+                child.clearField(pair.second);
+            else
+                copyField(newParent, pair.first, child, pair.second);
+        }
+        if (update(false) != ResultOk)
+            return int(ResultNotify);
+        moved = true;
+        return int(ResultOk);
+    });
+}
+
+// ---- delete ------------------------------------------------------------------
+
+int RelationManager::followDelete(const Relation &link, const Record &parent, int mode)
+{
+    return walkChildren(link, parent, [&](bool &moved) {
+        if (mode == Restrict)
+            return kRestricted;
         if (mode == Cascade && m_file.skipInCascade())
-            continue;
+            return int(ResultOk);
         if (mode == Clear) {
             for (const auto &pair : link.fields)
                 m_file.record().clearField(pair.second);
             if (update(false) != ResultOk)
-                return done(ResultNotify);
-            if (!positionOnLink(link, parent))
-                return done(ResultFatal);
-            continue;
+                return int(ResultNotify);
+            moved = true;
+            return int(ResultOk);
         }
+        // The child's own children first; reading on continues after it.
         RelationManager *refusedBy = nullptr;
         const int own = deleteRelations(&refusedBy);
         if (own != ResultOk)
-            return done(own);
-        if (m_file.deleteRecord(false) != ResultOk)
-            return done(ResultNotify);
-        // Reading on continues after the deleted child.
-    }
-    return done(ResultOk);
+            return own;
+        return m_file.deleteRecord(false) == ResultOk ? int(ResultOk) : int(ResultNotify);
+    });
 }
 
 int RelationManager::deleteRelations(RelationManager **refusedBy)

@@ -76,6 +76,7 @@ private:
     int applyUpdate(bool fromForm, bool &conflict);
     int applyDelete();
     int deleteRelations(RelationManager **refusedBy);
+    int walkChildren(const Relation &link, const Record &parent, const std::function<int(bool &moved)> &each);
     bool positionOnLink(const Relation &link, const Record &parent);
     int linkMatch(const Relation &link, const Record &parent) const;
 
