@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package Tavimo needs to build, run, test and benchmark.
 # Idempotent: when everything is present it returns without touching apt.
+# With --fuzz it also installs clang and libFuzzer for the targets under fuzz/.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,9 @@ packages=(
   qpdf poppler-utils
   xvfb xauth imagemagick
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -30,7 +30,7 @@ QByteArray PdfSecurity::padding()
 
 QByteArray PdfSecurity::padPassword(QByteArrayView password)
 {
-    QByteArray out(password.left(32).data(), qMin<qsizetype>(password.size(), 32));
+    QByteArray out(password.data(), qMin<qsizetype>(password.size(), 32));
     out.append(reinterpret_cast<const char *>(kPadding), 32 - out.size());
     return out;
 }
