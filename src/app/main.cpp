@@ -73,8 +73,8 @@ int main(int argc, char **argv)
     tavimo::StartupOptions options;
     options.dataFolder = tavimo::resolveDataFolder(args.dataFolder);
     tavimo::Startup startup(options);
-    return startup.run([](tavimo::ThreadContext &) {
-        tavimo::MainFrame frame;
+    return startup.run([&options](tavimo::ThreadContext &context) {
+        tavimo::MainFrame frame(context, options.dataFolder);
         frame.show();
         return QApplication::exec();
     });

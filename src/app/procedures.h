@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace tavimo {
+
+class ThreadContext;
+
+// Every window procedure the program can start, by name. Buttons and menu
+// items start procedures only through here; a name not (yet) here tells
+// the user so with the catalogue's "Procedure not defined" message.
+class Procedures
+{
+public:
+    // Starts the procedure in `context` (a new context for menu commands,
+    // the caller's for buttons); owner is the window it belongs to. A
+    // starter whose window outlives the call keeps the context alive by
+    // holding on to the pointer until the window closes.
+    using Starter = std::function<void(std::shared_ptr<ThreadContext> context, QWidget *owner)>;
+
+    static Procedures &instance();
+
+    void add(const QString &name, Starter starter);
+    bool contains(const QString &name) const;
+    // Starts it, or raises message 27 naming it in `context`.
+    void start(const QString &name, std::shared_ptr<ThreadContext> context, QWidget *owner) const;
+    // The caller's context, borrowed for a procedure run on it.
+    void start(const QString &name, ThreadContext &context, QWidget *owner) const;
+
+private:
+    QHash<QString, Starter> m_starters;
+};
+
+} // namespace tavimo
