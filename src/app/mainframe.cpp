@@ -1,6 +1,7 @@
 #include "mainframe.h"
 
 #include "datacontext.h"
+#include "helpviewer.h"
 #include "procedures.h"
 #include "threadcontext.h"
 
@@ -94,13 +95,18 @@ void MainFrame::buildMenu()
     connect(addItem(window, tr("&Arrange Icons"), tr("Arrange the icons for minimized windows"), QString()),
             &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
 
+    // The frame's own help topic, also on F1.
+    auto *frameHelp = new WindowHelp(this, QStringLiteral("'Ambrel Series'.htm"));
     QMenu *help = menuBar()->addMenu(tr("&Help"));
-    addItem(help, tr("&Contents"), tr("View the contents of the help file"), QStringLiteral("helpContents"));
-    addItem(help, tr("&Search for Help On..."), tr("Search for help on a subject"), QStringLiteral("helpSearch"));
-    addItem(help, tr("&How to Use Help"), tr("Provides general instructions on using help"),
-            QStringLiteral("helpHowTo"));
+    connect(addItem(help, tr("&Contents"), tr("View the contents of the help file"), QString()),
+            &QAction::triggered, frameHelp, &WindowHelp::showIndex);
+    connect(addItem(help, tr("&Search for Help On..."), tr("Search for help on a subject"), QString()),
+            &QAction::triggered, frameHelp, &WindowHelp::showSearch);
+    connect(addItem(help, tr("&How to Use Help"), tr("Provides general instructions on using help"), QString()),
+            &QAction::triggered, frameHelp, &WindowHelp::showContents);
     addItem(help, tr("Make A Donation"), QString(), QStringLiteral("donation"));
-    addItem(help, tr("Ambrel Series"), QString(), QStringLiteral("helpAmbrelSeries"));
+    connect(addItem(help, tr("Ambrel Series"), QString(), QString()), &QAction::triggered, frameHelp,
+            [frameHelp] { frameHelp->keywordLookup(QStringLiteral("Ambrel Series")); });
     addItem(help, tr("About"), QString(), QStringLiteral("about"));
     m_yourDoctor = addItem(help, tr("Your Doctor"), QString(), QStringLiteral("showdoc"));
     m_yourDoctor->setVisible(false); // shown once a sponsor exists

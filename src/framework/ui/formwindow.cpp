@@ -2,6 +2,7 @@
 
 #include "errormanager.h"
 #include "filemanager.h"
+#include "helpviewer.h"
 #include "picturebinding.h"
 #include "record.h"
 #include "relationmanager.h"
@@ -243,6 +244,11 @@ void FormWindow::createContents(QDialog *window)
     m_help = buttons->addButton(tr("&Help"), QDialogButtonBox::HelpRole);
     m_ok->setDefault(true);
     m_help->setVisible(!helpTopic().isEmpty());
+    if (!helpTopic().isEmpty()) {
+        // F1 anywhere in the form and the Help button show the form's topic.
+        auto *help = new WindowHelp(window, helpTopic());
+        connect(m_help, &QPushButton::clicked, help, &WindowHelp::show);
+    }
     layout->addWidget(buttons);
     connect(m_ok, &QPushButton::clicked, this, &FormWindow::pressOk);
     connect(m_cancel, &QPushButton::clicked, this, &FormWindow::pressCancel);
