@@ -1,6 +1,7 @@
 #include "checkdata.h"
 #include "datafolder.h"
 #include "mainframe.h"
+#include "registerprocedures.h"
 #include "startup.h"
 #include "threadcontext.h"
 
@@ -70,6 +71,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     const Arguments args = parseArguments(app);
+    tavimo::registerProcedures();
     tavimo::StartupOptions options;
     options.dataFolder = tavimo::resolveDataFolder(args.dataFolder);
     tavimo::Startup startup(options);

@@ -78,6 +78,9 @@ void MainFrame::buildMenu()
 
     QMenu *people = menuBar()->addMenu(tr("&People"));
     addItem(people, tr("Add Update or Change Profiles"), QString(), QStringLiteral("BrowsePerson"));
+    // Until the person list with its Doctors button exists, the doctors
+    // list is reached from here.
+    addItem(people, tr("&Doctors"), tr("List the household's doctors"), QStringLiteral("BrowseDoctors"));
 
     QMenu *reports = menuBar()->addMenu(tr("&Reports"));
     reports->setToolTip(tr("Report data"));

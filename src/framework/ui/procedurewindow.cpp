@@ -32,6 +32,8 @@ ProcedureWindow::ProcedureWindow(ThreadContext &context, const QString &procedur
 
 ProcedureWindow::~ProcedureWindow()
 {
+    // Components a derived window owned are gone by now: not theirs to close.
+    m_components.clear();
     if (m_running)
         finish();
     delete m_window;
