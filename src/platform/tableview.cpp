@@ -23,7 +23,6 @@ struct TableView::Row : StoredTable::Row
 namespace {
 
 constexpr std::int64_t kMinId = std::numeric_limits<std::int64_t>::min();
-constexpr std::int64_t kMaxId = std::numeric_limits<std::int64_t>::max();
 constexpr int kMaxBatch = 256;
 
 // The smallest byte string greater than every string starting with `prefix`;
