@@ -3,6 +3,8 @@
 #include "storedtable.h"
 #include "threadcontext.h"
 
+#include <cmath>
+
 namespace tavimo {
 
 FilterValue filterValueOf(const Record &record, int field)
@@ -25,6 +27,34 @@ FilterValue filterValueOf(const Record &record, int field)
         return FilterValue::fromNumber(record.integer(field));
     }
     return FilterValue();
+}
+
+void putFilterValue(Record &record, int field, const FilterValue &v)
+{
+    if (field < 0 || field >= record.layout().fieldCount())
+        return;
+    switch (record.layout().field(field).type) {
+    case FieldType::Text:
+    case FieldType::CString:
+        record.setText(field, v.text);
+        break;
+    case FieldType::Date:
+        record.setDate(field, Date(std::int32_t(v.number)));
+        break;
+    case FieldType::Time:
+        record.setTime(field, Time(std::int32_t(v.number)));
+        break;
+    case FieldType::Real:
+        record.setReal(field, v.number);
+        break;
+    case FieldType::Decimal:
+        record.setDecimal(field, Decimal::fromCents(std::llround(v.number * 100)));
+        break;
+    case FieldType::Short:
+    case FieldType::Byte:
+        record.setInteger(field, int(v.number));
+        break;
+    }
 }
 
 std::optional<FilterValue> ContextNames::value(const QString &name) const

@@ -24,7 +24,9 @@ private:
     const FilterNames *m_local;
 };
 
-// A field of a record as a filter value.
+// A field of a record as a filter value, and a filter value put back into
+// a field (out-of-range fields are left alone).
 FilterValue filterValueOf(const Record &record, int field);
+void putFilterValue(Record &record, int field, const FilterValue &value);
 
 } // namespace tavimo

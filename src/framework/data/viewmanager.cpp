@@ -42,32 +42,6 @@ QString valueFor(const QString &name, const FilterValue &v)
     return text;
 }
 
-void putValue(Record &record, int field, const FilterValue &v)
-{
-    switch (record.layout().field(field).type) {
-    case FieldType::Text:
-    case FieldType::CString:
-        record.setText(field, v.text);
-        break;
-    case FieldType::Date:
-        record.setDate(field, Date(std::int32_t(v.number)));
-        break;
-    case FieldType::Time:
-        record.setTime(field, Time(std::int32_t(v.number)));
-        break;
-    case FieldType::Real:
-        record.setReal(field, v.number);
-        break;
-    case FieldType::Decimal:
-        record.setDecimal(field, Decimal::fromCents(std::llround(v.number * 100)));
-        break;
-    case FieldType::Short:
-    case FieldType::Byte:
-        record.setInteger(field, int(v.number));
-        break;
-    }
-}
-
 } // namespace
 
 ViewManager::ViewManager() = default;
@@ -394,7 +368,7 @@ int ViewManager::newRecord(bool keepContents)
         for (std::size_t i = 0; i < o.ranges.size(); ++i) {
             const bool pair = o.limitType == LimitPair && i + 1 == o.ranges.size();
             if (!pair && o.limitType != NoLimit)
-                putValue(record, o.ranges[i].field, o.ranges[i].value);
+                putFilterValue(record, o.ranges[i].field, o.ranges[i].value);
         }
     }
     return file().newRecord(true);

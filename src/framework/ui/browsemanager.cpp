@@ -2,6 +2,7 @@
 
 #include "browselist.h"
 #include "browsemodel.h"
+#include "contextnames.h"
 #include "driverstatus.h"
 #include "filemanager.h"
 #include "procedurewindow.h"
@@ -51,34 +52,6 @@ QString defaultPicture(const FieldDef &f)
         return QStringLiteral("n3");
     }
     return QString();
-}
-
-void putValue(Record &record, int field, const FilterValue &v)
-{
-    if (field < 0 || field >= record.layout().fieldCount())
-        return;
-    switch (record.layout().field(field).type) {
-    case FieldType::Text:
-    case FieldType::CString:
-        record.setText(field, v.text);
-        break;
-    case FieldType::Date:
-        record.setDate(field, Date(std::int32_t(v.number)));
-        break;
-    case FieldType::Time:
-        record.setTime(field, Time(std::int32_t(v.number)));
-        break;
-    case FieldType::Real:
-        record.setReal(field, v.number);
-        break;
-    case FieldType::Decimal:
-        record.setDecimal(field, Decimal::fromCents(std::llround(v.number * 100)));
-        break;
-    case FieldType::Short:
-    case FieldType::Byte:
-        record.setInteger(field, int(v.number));
-        break;
-    }
 }
 
 QString idPosition(qint64 id)
@@ -370,7 +343,7 @@ void BrowseManager::putRangeValues()
     for (std::size_t i = 0; i < o.ranges.size(); ++i) {
         if (o.limitType == LimitPair && i + 1 == o.ranges.size())
             continue;
-        putValue(file().record(), o.ranges[i].field, o.ranges[i].value);
+        putFilterValue(file().record(), o.ranges[i].field, o.ranges[i].value);
     }
 }
 
