@@ -98,45 +98,40 @@ void ViewManager::extendOrder(const QString &text)
         order += QLatin1Char(',') + text;
 }
 
-void ViewManager::limitToCurrent(int field)
+void ViewManager::addRange(int limitType, const RangeField &range)
 {
     if (m_orders.empty())
         addOrder();
     SortOrder &o = order();
-    o.limitType = LimitCurrent;
-    RangeField r;
-    r.field = field;
-    o.ranges.push_back(r);
+    o.limitType = limitType;
+    o.ranges.push_back(range);
     o.freeElement = int(o.ranges.size());
 }
 
+void ViewManager::limitToCurrent(int field)
+{
+    RangeField r;
+    r.field = field;
+    addRange(LimitCurrent, r);
+}
+
+// The fields limited before stay equal to their current values.
 void ViewManager::limitToPair(int field, const FilterValue &low, const FilterValue &high)
 {
-    if (m_orders.empty())
-        addOrder();
-    SortOrder &o = order();
-    // The fields limited before stay equal to their current values.
-    o.limitType = LimitPair;
     RangeField r;
     r.field = field;
     r.value = low;
     r.high = high;
-    o.ranges.push_back(r);
-    o.freeElement = int(o.ranges.size());
+    addRange(LimitPair, r);
 }
 
 void ViewManager::limitToRelation(int field, RelationManager &related, int hisField)
 {
-    if (m_orders.empty())
-        addOrder();
-    SortOrder &o = order();
-    o.limitType = LimitRelation;
     RangeField r;
     r.field = field;
     r.related = &related;
     r.hisField = hisField;
-    o.ranges.push_back(r);
-    o.freeElement = int(o.ranges.size());
+    addRange(LimitRelation, r);
 }
 
 void ViewManager::putFilter(const QString &text, const QString &id)

@@ -94,6 +94,7 @@ public:
 
 private:
     int read(bool forward);
+    void addRange(int limitType, const RangeField &range);
     QString rangeText();
     void captureRangeValues();
     bool orderComponents(std::vector<KeyComponent> &out) const;
