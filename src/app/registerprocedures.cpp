@@ -1,6 +1,7 @@
 #include "registerprocedures.h"
 
 #include "browsedoctors.h"
+#include "frameprocedures.h"
 #include "procedures.h"
 #include "threadcontext.h"
 
@@ -12,6 +13,7 @@ void registerProcedures()
     p.add(QStringLiteral("BrowseDoctors"), [](std::shared_ptr<ThreadContext> context, QWidget *owner) {
         BrowseDoctors::startIn(std::move(context), owner);
     });
+    registerFrameProcedures();
 }
 
 } // namespace tavimo

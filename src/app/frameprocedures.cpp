@@ -1,0 +1,11 @@
+#include "frameprocedures.h"
+
+#include "procedures.h"
+
+namespace tavimo {
+
+void registerFrameProcedures()
+{
+}
+
+} // namespace tavimo
