@@ -15,7 +15,7 @@ std::atomic<int> g_nextNumber{1};
 }
 
 ThreadContext::ThreadContext(const ContextConfig &config)
-    : m_number(g_nextNumber.fetch_add(1)), m_storage(std::make_unique<StorageSession>(config.dataDirectory)),
+    : m_number(g_nextNumber.fetch_add(1)), m_config(config), m_storage(std::make_unique<StorageSession>(config.dataDirectory)),
       m_errors(config.errors ? config.errors : &ErrorManager::global()), m_names(config.names)
 {
     m_tables.reserve(config.tables.size());

@@ -46,6 +46,8 @@ public:
     ThreadContext &operator=(const ThreadContext &) = delete;
 
     int number() const { return m_number; } // 1 for the first context of the process
+    // What the context was made with, for starting another like it.
+    const ContextConfig &config() const { return m_config; }
 
     StorageSession &storage() { return *m_storage; }
     StoredTable &table(const TableLayout &layout); // every configured table has one
@@ -86,6 +88,7 @@ private:
     };
 
     int m_number;
+    ContextConfig m_config;
     std::vector<Procedure> m_procedures;
     int m_nextProcedureId = 1;
     int m_pass = 0;

@@ -321,8 +321,10 @@ void BrowseManager::highlight(int choice)
 
 void BrowseManager::takeHighlighted()
 {
-    if (m_choice >= 1 && m_choice <= int(m_rows.size()))
+    if (m_choice >= 1 && m_choice <= int(m_rows.size())) {
         file().record() = m_rows[std::size_t(m_choice - 1)].record;
+        emit recordTaken();
+    }
 }
 
 // An empty list leaves a blank buffer, but one still inside the range, so

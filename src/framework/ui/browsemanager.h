@@ -159,6 +159,11 @@ public:
     void reset(bool force) override;
     void kill() override;
 
+signals:
+    // The highlighted record was copied into the buffer (a new selection,
+    // a fill, an action's refill).
+    void recordTaken();
+
 protected:
     // Builds the display columns of a row from the record just read.
     virtual void rowFromRecord(Row &row);

@@ -1,6 +1,7 @@
 target_sources(tavimo_framework_ui PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/procedurewindow.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/formwindow.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/procedures.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/formdriver.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/picturebinding.cpp
 )
