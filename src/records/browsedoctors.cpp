@@ -4,34 +4,17 @@
 #include "datacontext.h"
 #include "referenceforms.h"
 #include "relationmanager.h"
+#include "startedwindow.h"
 #include "tables.h"
 #include "threadcontext.h"
 
 #include <QDialog>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QPointer>
 
 #include <memory>
 
 namespace tavimo {
-
-namespace {
-
-// Keeps a started list and its context together; the window goes first.
-class OwnContext : public QObject
-{
-public:
-    std::shared_ptr<ThreadContext> context;
-    std::unique_ptr<BrowseDoctors> window;
-    ~OwnContext() override
-    {
-        window.reset();
-        context.reset();
-    }
-};
-
-} // namespace
 
 BrowseDoctors::BrowseDoctors(ThreadContext &context, QWidget *owner)
     : BrowseWindow(context, QStringLiteral("BrowseDoctors"), owner)
@@ -70,13 +53,7 @@ BrowseDoctors *BrowseDoctors::startInNewContext(const QString &dataFolder)
 
 BrowseDoctors *BrowseDoctors::startIn(std::shared_ptr<ThreadContext> context, QWidget *)
 {
-    auto *holder = new OwnContext;
-    holder->context = std::move(context);
-    holder->window = std::make_unique<BrowseDoctors>(*holder->context);
-    BrowseDoctors *list = holder->window.get();
-    connect(list, &ProcedureWindow::finished, holder, [holder] { holder->deleteLater(); });
-    // A list that could not start has finished already and is on its way out.
-    return list->start() ? list : nullptr;
+    return startWindowIn<BrowseDoctors>(std::move(context));
 }
 
 } // namespace tavimo

@@ -156,6 +156,16 @@ void BrowseWindow::addActionButtons(BrowseManager &browse, std::initializer_list
     }
 }
 
+QPushButton *BrowseWindow::addButtonTo(BrowseManager &browse, const QString &caption)
+{
+    Sheet *s = sheetOf(browse);
+    Q_ASSERT(s);
+    auto *b = new QPushButton(caption, s->holder);
+    b->setAutoDefault(false);
+    s->buttonRow->addWidget(b);
+    return b;
+}
+
 void BrowseWindow::createContents(QDialog *window)
 {
     auto *layout = new QVBoxLayout(window);

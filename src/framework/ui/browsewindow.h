@@ -51,6 +51,8 @@ protected:
     int addOrderTab(BrowseManager &browse, const QString &caption, int key);
     // Action buttons in the order given, with their usual captions.
     void addActionButtons(BrowseManager &browse, std::initializer_list<int> controls);
+    // A button of the window's own in the browse's button row.
+    QPushButton *addButtonTo(BrowseManager &browse, const QString &caption);
 
     void createContents(QDialog *window) override;
     int setup() override;

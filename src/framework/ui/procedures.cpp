@@ -1,6 +1,8 @@
 #include "procedures.h"
 
 #include "errormanager.h"
+
+#include <QWidget>
 #include "procedurewindow.h"
 #include "threadcontext.h"
 
