@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace tavimo;
 
 namespace {
@@ -52,6 +54,9 @@ private slots:
     void linksLeadToPages();
     void topicShowsItsPage_data();
     void topicShowsItsPage();
+    void windowTopicsAreWritten_data();
+    void windowTopicsAreWritten();
+    void linksInShippedPagesOpen();
     void unknownTopicFallsBackToContents_data();
     void unknownTopicFallsBackToContents();
     void noteGoesWithTheNextTopic();
@@ -142,6 +147,62 @@ void TestHelpViewer::topicShowsItsPage()
     QCOMPARE(viewer.browser()->documentTitle(), heading);
     QVERIFY(shownText(viewer).startsWith(heading));
     QVERIFY(viewer.note().isEmpty());
+}
+
+// The topics that windows of Tavimo ask for by name: each must open its own
+// page, whose heading is the title the contents give it.
+void TestHelpViewer::windowTopicsAreWritten_data()
+{
+    QTest::addColumn<QString>("topic");
+    for (const char *topic : {"'Ambrel Series'.htm", "listofprofiles.htm", "tavimo.htm", "surgerylist.htm",
+                              "doctorsvisits.htm", "BloodPressureMonitoring.htm", "GlucoseMonitoring.htm",
+                              "Prescriptionlist.htm", "labtestlist.htm", "Symptomslist.htm", "painevents.htm",
+                              "FamilyHistory.htm", "expenselist.htm", "selectrecords.htm", "remind.htm",
+                              "browsedoctors.htm", "updatedoctors.htm", "calendar.htm", "usinghelp.htm"})
+        QTest::newRow(topic) << QString::fromLatin1(topic);
+}
+
+void TestHelpViewer::windowTopicsAreWritten()
+{
+    QFETCH(QString, topic);
+    HelpViewer viewer;
+    QVERIFY2(viewer.showTopic(topic), qPrintable(viewer.note()));
+    QCOMPARE(viewer.currentTopic(), topic); // the very page, not one of another case
+    QVERIFY(viewer.note().isEmpty());
+    const QString title = viewer.catalogue().title(topic);
+    QVERIFY(title != topic); // listed in topics.txt with a title
+    QCOMPARE(viewer.browser()->documentTitle(), title);
+    QVERIFY(shownText(viewer).startsWith(title));
+    const auto listed = std::find_if(viewer.catalogue().topics().cbegin(), viewer.catalogue().topics().cend(),
+                                     [&topic](const HelpTopic &t) { return t.file == topic; });
+    QVERIFY(listed != viewer.catalogue().topics().cend());
+    QVERIFY2(!listed->group.isEmpty(), "every topic but the home page belongs to a group");
+    QVERIFY(!listed->keywords.isEmpty());
+}
+
+// Following each link in the shipped pages, as a click does, reaches the
+// page it names, also when the name has blanks or quotes.
+void TestHelpViewer::linksInShippedPagesOpen()
+{
+    HelpViewer viewer;
+    static const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\""));
+    int followed = 0;
+    for (const QString &page : viewer.catalogue().pages()) {
+        const QString html = viewer.catalogue().pageHtml(page);
+        for (auto it = href.globalMatch(html); it.hasNext();) {
+            const QString link = it.next().captured(1);
+            const QUrl target(link);
+            if (!target.scheme().isEmpty() || target.path().isEmpty() || target.path().endsWith(QLatin1String(".css")))
+                continue;
+            QVERIFY(viewer.showTopic(page));
+            emit viewer.browser()->anchorClicked(target);
+            const QString where = page + QStringLiteral(" -> ") + link;
+            QVERIFY2(viewer.note().isEmpty(), qPrintable(where));
+            QCOMPARE(viewer.currentTopic(), viewer.catalogue().resolve(target.path()));
+            ++followed;
+        }
+    }
+    QVERIFY(followed > 0);
 }
 
 void TestHelpViewer::unknownTopicFallsBackToContents_data()
@@ -254,6 +315,8 @@ void TestHelpViewer::keywordLookup_data()
     QTest::newRow("blanks around") << "  record will be ADDED " << true << "enteringrecords.htm"
                                    << int(HelpViewer::ContentsPane);
     QTest::newRow("several topics") << "Help" << true << "index.htm" << int(HelpViewer::IndexPane);
+    QTest::newRow("the frame's own topic") << "Ambrel Series" << true << "'Ambrel Series'.htm"
+                                           << int(HelpViewer::ContentsPane);
     QTest::newRow("unknown") << "no such keyword" << false << "" << int(HelpViewer::IndexPane);
 }
 
