@@ -18,6 +18,7 @@
 #include "tables.h"
 #include "threadcontext.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -218,14 +219,14 @@ QWidget *UpdatePersonsName::generalTab()
     left->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     auto *first = text(page, "PER:FIRSTNAME");
     auto *last = text(page, "PER:LASTNAME");
-    // First and last name make the person's name, by which logs are found.
+    // The last name makes the person's name, by which logs are found.
     auto required = [page](QLineEdit *edit) {
         auto *row = new QHBoxLayout;
         row->addWidget(edit, 1);
         row->addWidget(new QLabel(QStringLiteral("*"), page));
         return row;
     };
-    left->addRow(tr("First Name:"), required(first));
+    left->addRow(tr("First Name:"), first);
     left->addRow(tr("Last Name:"), required(last));
     auto *street = text(page, "PER:STREETADDRESS");
     left->addRow(tr("Street Address:"), street);
@@ -564,7 +565,7 @@ QWidget *UpdatePersonsName::logTab(const PersonLogSpec &spec)
         buttons->addWidget(m_total);
         const Picture total = *Picture::parse(QStringLiteral("n-10.2"));
         connect(&list, &PersonLogList::totalChanged, m_total,
-                [this, total] { m_total->setText(total.format(logList(16)->total())); });
+                [this, total] { m_total->setText(total.format(logList(16)->total()).trimmed()); });
     }
     if (spec.print != PersonLogSpec::Print::None) {
         sheet.print = plainButton(QString::fromLatin1(spec.printCaption), page);
@@ -662,9 +663,14 @@ int UpdatePersonsName::setup()
     m_doctorDrop->fillList();
     m_planDrop->setValue(r.text("PER:HEALTHINSURER"));
     m_planDrop->fillList();
-    for (LogSheet &s : m_logs)
+    // The age of today is not a change the person made.
+    if (request == Request::Change)
+        renewSavedCopy();
+    for (LogSheet &s : m_logs) {
+        s.list->selectOrder(s.list->chosenOrder());
         if (s.list->openList() != ResultOk)
             return ResultFatal;
+    }
     if (PersonLogList *expenses = logList(16))
         expenses->sumSelected();
     showUpdated();
@@ -796,6 +802,16 @@ void UpdatePersonsName::pressOkStamped()
 {
     if (!isRunning())
         return;
+    if (request == Request::Insert || request == Request::Change) {
+        // Without a name the person's logs could never be found.
+        QLineEdit *last = entry("PER:LASTNAME");
+        if (last->text().trimmed().isEmpty()) {
+            QApplication::beep();
+            m_tabs->setCurrentIndex(0);
+            last->setFocus();
+            return;
+        }
+    }
     if (request != Request::View) {
         record().setDate("PER:DATEUPDATED", Date::today());
         record().setTime("PER:TIMEUPDATED", Time::now());

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace tavimo {
 
@@ -64,7 +65,11 @@ bool FormDriver::check(const QString &field, bool on)
 
 void FormDriver::ok()
 {
-    m_form.pressOk();
+    // Through the button, as a person would, so that a form's own OK work runs.
+    if (QPushButton *b = m_form.okButton(); b && b->isEnabled())
+        b->click();
+    else
+        m_form.pressOk();
 }
 
 void FormDriver::save()

@@ -190,6 +190,14 @@ void FormWindow::keepBuffer(FileManager &other)
     m_kept.emplace_back(&other, 0);
 }
 
+void FormWindow::renewSavedCopy()
+{
+    if (!m_saved)
+        return;
+    file().restoreRecord(m_saved, false);
+    m_saved = file().saveRecord();
+}
+
 void FormWindow::showRecord()
 {
     for (const auto &b : m_bindings)

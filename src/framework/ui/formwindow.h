@@ -75,6 +75,9 @@ public:
 
     // Shows the record in the controls again.
     void showRecord();
+    // What the form worked out on opening is not a change of the user's:
+    // the copy that changes are measured against is taken again.
+    void renewSavedCopy();
 
 protected:
     // The form's own fields and layout; `fields` is where the prompts go.
