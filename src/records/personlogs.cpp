@@ -184,6 +184,11 @@ Decimal PersonLogList::sumSelected()
     Decimal sum;
     {
         TableView all(table);
+        // Read along the list's key, so the view walks the person's stretch
+        // of it instead of gathering and sorting every row first.
+        const int key = order().mainKey;
+        if (key >= 0)
+            all.setOrder(table.layout().key(key).components);
         all.setFilter(filterText());
         const ContextNames bound(context(), &names());
         if (all.restart(bound) == 0)

@@ -630,6 +630,7 @@ void UpdatePersonsName::createContents(QDialog *window)
 
 // ---- the life cycle --------------------------------------------------------------
 
+
 int UpdatePersonsName::setup()
 {
     const int result = FormWindow::setup();
