@@ -177,6 +177,14 @@ QLineEdit *UpdatePersonsName::text(QWidget *page, const char *field, const QStri
     else
         bindText(edit, field, picture);
     edit->setObjectName(QString::fromLatin1(field));
+    // Numbers, dates and templates are as wide as their picture.
+    const int pictured = picture.isEmpty() ? 0 : Picture::parse(picture)->width();
+    if (pictured > 0 || picture.startsWith(QLatin1Char('d'))) {
+        const int chars = std::max(pictured, 10);
+        edit->setMinimumWidth(widthFor(edit, chars));
+        edit->setMaximumWidth(widthFor(edit, chars + 2));
+        return edit;
+    }
     const int chars = std::clamp(edit->maxLength(), 3, 40);
     edit->setMinimumWidth(widthFor(edit, chars));
     if (edit->maxLength() <= 14)
@@ -254,16 +262,16 @@ QWidget *UpdatePersonsName::generalTab()
     birthRow->addStretch(1);
     right->addRow(tr("Birthdate:"), birthRow);
     connect(birth, &QLineEdit::editingFinished, this, &UpdatePersonsName::birthdateCompleted);
-    auto *age = text(page, "PER:AGE", QStringLiteral("n6.2"));
+    auto *age = text(page, "PER:AGE", QStringLiteral("n6.2b"));
     age->setReadOnly(true);
     age->setFocusPolicy(Qt::ClickFocus);
     right->addRow(tr("Age:"), age);
-    right->addRow(tr("Weight:"), text(page, "PER:WEIGHT", QStringLiteral("n3")));
+    right->addRow(tr("Weight:"), text(page, "PER:WEIGHT", QStringLiteral("n3b")));
     auto *height = text(page, "PER:HEIGHT", QStringLiteral("#'##\""));
     height->setToolTip(tr("Feet and inches, such as 5'10\""));
     right->addRow(tr("Height:"), height);
     connect(height, &QLineEdit::editingFinished, this, &UpdatePersonsName::heightCompleted);
-    auto *bmi = text(page, "PER:BMI", QStringLiteral("n6.2"));
+    auto *bmi = text(page, "PER:BMI", QStringLiteral("n6.2b"));
     bmi->setReadOnly(true);
     bmi->setFocusPolicy(Qt::ClickFocus);
     auto *bmiRow = new QHBoxLayout;
@@ -311,9 +319,9 @@ QWidget *UpdatePersonsName::generalTab()
     auto *mensRow = new QHBoxLayout;
     auto *mensLabel = new QLabel(tr("Menstruation:"), page);
     auto *startLabel = new QLabel(tr("Age Started:"), page);
-    auto *started = text(page, "PER:MENSTRUATESTARTAGE", QStringLiteral("n2"));
+    auto *started = text(page, "PER:MENSTRUATESTARTAGE", QStringLiteral("n2b"));
     auto *stopLabel = new QLabel(tr("Age Stopped:"), page);
-    auto *stopped = text(page, "PER:MENSTRUATESTOPAGE", QStringLiteral("n2"));
+    auto *stopped = text(page, "PER:MENSTRUATESTOPAGE", QStringLiteral("n2b"));
     startLabel->setBuddy(started);
     stopLabel->setBuddy(stopped);
     for (QWidget *w : std::initializer_list<QWidget *>{mensLabel, startLabel, started, stopLabel, stopped}) {

@@ -13,12 +13,14 @@
 #include "scriptedpresenter.h"
 #include "tables.h"
 #include "threadcontext.h"
+#include "updatepersonsname.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -32,6 +34,66 @@ bool save(QWidget *window, const QString &path)
     QApplication::processEvents();
     const bool ok = window->grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+bool addPerson(FileManager &persons, std::initializer_list<std::pair<const char *, QString>> fields)
+{
+    Record &p = persons.record();
+    p.clear();
+    for (const auto &[name, value] : fields)
+        p.setText(QString::fromLatin1(name), value);
+    p.setText("PER:PERSONSNAME", p.text("PER:FIRSTNAME") + QLatin1Char(' ') + p.text("PER:LASTNAME"));
+    return persons.insert() == ResultOk;
+}
+
+bool addHousehold(ThreadContext &context)
+{
+    FileManager &persons = *context.fileManager(tables::personsName());
+    persons.open();
+    bool ok = addPerson(persons, {{"PER:FIRSTNAME", QStringLiteral("Ann")},
+                                  {"PER:LASTNAME", QStringLiteral("Lee")},
+                                  {"PER:STREETADDRESS", QStringLiteral("27 Orchard Lane")},
+                                  {"PER:CITY", QStringLiteral("Springfield")},
+                                  {"PER:STATE", QStringLiteral("IL")},
+                                  {"PER:ZIPCODE", QStringLiteral("62704")},
+                                  {"PER:PHONENUMBER", QStringLiteral("2175550142")},
+                                  {"PER:EMAILADDRESS", QStringLiteral("ann.lee@example.org")},
+                                  {"PER:SOCIALSECURITY", QStringLiteral("123-45-6789")},
+                                  {"PER:GENDER", QStringLiteral("F")},
+                                  {"PER:MARITALSTATUS", QStringLiteral("Married")},
+                                  {"PER:HEIGHT", QStringLiteral("5'06\"")},
+                                  {"PER:PRIMARYCONTACTNAME", QStringLiteral("David Lee")},
+                                  {"PER:PRIMARYCONTACTRELATIONSHIP", QStringLiteral("Husband")},
+                                  {"PER:ASTHMA", QStringLiteral("Y")},
+                                  {"PER:HYPERTENSION", QStringLiteral("Y")},
+                                  {"PER:HEADACHES", QStringLiteral("Y")}});
+    Record &ann = persons.record();
+    ann.setDate("PER:BIRTHDATE", Date::fromYmd(1979, 4, 18));
+    ann.setInteger("PER:WEIGHT", 138);
+    ann.setReal("PER:BMI", 22.27);
+    ann.setInteger("PER:MENSTRUATESTARTAGE", 12);
+    ann.setDate("PER:DATEUPDATED", Date::fromYmd(2026, 11, 30));
+    ann.setTime("PER:TIMEUPDATED", Time::fromHms(19, 42));
+    ok = ok && persons.update() == ResultOk;
+    ok = ok && addPerson(persons, {{"PER:FIRSTNAME", QStringLiteral("David")},
+                                   {"PER:LASTNAME", QStringLiteral("Lee")},
+                                   {"PER:STREETADDRESS", QStringLiteral("27 Orchard Lane")},
+                                   {"PER:CITY", QStringLiteral("Springfield")},
+                                   {"PER:ZIPCODE", QStringLiteral("62704")},
+                                   {"PER:PHONENUMBER", QStringLiteral("2175550143")},
+                                   {"PER:GENDER", QStringLiteral("M")},
+                                   {"PER:PRIMARYCONTACTNAME", QStringLiteral("Ann Lee")},
+                                   {"PER:PRIMARYCONTACTRELATIONSHIP", QStringLiteral("Wife")}});
+    ok = ok && addPerson(persons, {{"PER:FIRSTNAME", QStringLiteral("Maya")},
+                                   {"PER:LASTNAME", QStringLiteral("Lee")},
+                                   {"PER:STREETADDRESS", QStringLiteral("27 Orchard Lane")},
+                                   {"PER:CITY", QStringLiteral("Springfield")},
+                                   {"PER:ZIPCODE", QStringLiteral("62704")},
+                                   {"PER:GENDER", QStringLiteral("F")},
+                                   {"PER:PRIMARYCONTACTNAME", QStringLiteral("Ann Lee")},
+                                   {"PER:PRIMARYCONTACTRELATIONSHIP", QStringLiteral("Mother")}});
+    persons.close();
     return ok;
 }
 
@@ -81,6 +143,34 @@ int main(int argc, char **argv)
     calendar.start(Date::fromYmd(2026, 12, 9), QStringLiteral("Date Filled?"));
     failures += !save(&calendar, out + QStringLiteral("/calendar.png"));
     calendar.done(QDialog::Rejected);
+
+    // A household, and one person's profile as "Change" shows it.
+    failures += !addHousehold(context);
+    FileManager &persons = *context.fileManager(tables::personsName());
+    persons.open();
+    persons.record().clear();
+    persons.record().setText("PER:PERSONSNAME", QStringLiteral("Ann Lee"));
+    if (persons.getByKey(0) == ResultOk) {
+        context.request = Request::Change;
+        UpdatePersonsName profile(context);
+        if (profile.start()) {
+            profile.window()->resize(profile.window()->sizeHint().expandedTo(QSize(960, 580)));
+            failures += !save(profile.window(), out + QStringLiteral("/profile-general.png"));
+            profile.tabs()->setCurrentIndex(2);
+            failures += !save(profile.window(), out + QStringLiteral("/profile-conditions.png"));
+            if (qEnvironmentVariableIsSet("TAVIMO_SHOTS_ALL"))
+                for (int i = 0; i < profile.tabs()->count(); ++i) {
+                    profile.tabs()->setCurrentIndex(i);
+                    save(profile.window(), out + QStringLiteral("/profile-tab%1.png").arg(i + 1));
+                }
+            profile.endWith(Response::Cancelled);
+        } else {
+            ++failures;
+        }
+    } else {
+        ++failures;
+    }
+    persons.close();
 
     ErrorManager::global().setPresenter(nullptr);
     return failures ? 1 : 0;

@@ -283,7 +283,7 @@ int Picture::expandTwoDigitYear(int twoDigitYear, int referenceYear)
 std::optional<Picture> Picture::parse(const QString &picture)
 {
     static const QRegularExpression letterForm(
-        QStringLiteral("^([sSnNdDtT])(-?)([0-9]{1,4})(?:\\.([0-9]{1,2}))?$"));
+        QStringLiteral("^([sSnNdDtT])(-?)([0-9]{1,4})(?:\\.([0-9]{1,2}))?([bB]?)$"));
     const QRegularExpressionMatch m = letterForm.match(picture);
     if (!m.hasMatch())
         return parseTemplate(picture);
@@ -292,11 +292,13 @@ std::optional<Picture> Picture::parse(const QString &picture)
     const bool minus = !m.captured(2).isEmpty();
     const int number = m.captured(3).toInt();
     const bool point = m.hasCaptured(4);
-    if ((minus || point) && letter != 'n')
+    const bool blankZero = !m.captured(5).isEmpty();
+    if ((minus || point || blankZero) && letter != 'n')
         return std::nullopt;
 
     Picture p;
     p.m_text = picture;
+    p.m_blankZero = blankZero;
     switch (letter) {
     case 's':
         if (number < 1 || number > kMaxWidth)
@@ -769,6 +771,8 @@ QString Picture::format(const QString &text) const
 
 QString Picture::format(double value) const
 {
+    if (m_blankZero && value == 0)
+        return QString();
     switch (m_kind) {
     case Kind::Number: {
         if (!std::isfinite(value))
@@ -807,6 +811,8 @@ QString Picture::format(Decimal value) const
         return format(value.toString());
     if (m_kind != Kind::Number)
         return format(value.toDouble());
+    if (m_blankZero && value.cents() == 0)
+        return QString();
     const std::int64_t cents = value.cents();
     const std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
     DigitText v;

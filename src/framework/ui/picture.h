@@ -15,7 +15,8 @@ namespace tavimo {
 //
 //   s50        text of up to 50 characters
 //   n3 n6.2    number: width in characters (point and sign included) and
-//   n-10.2     decimals; "-" allows negative values
+//   n-10.2     decimals; "-" allows negative values; a trailing "b"
+//   n3b        shows zero as a blank
 //   d17 d18 d4 date: short, long, month name + day + four-digit year
 //   t7         time in the short format
 //   (###) ###-####, <##/<##, #'##"
@@ -99,6 +100,7 @@ private:
     QString m_text;
     int m_width = 0;
     int m_decimals = 0;
+    bool m_blankZero = false;
     bool m_signed = false;
     DateStyle m_dateStyle = DateStyle::Short;
     std::vector<Group> m_groups;

@@ -96,6 +96,8 @@ void TestPicture::pictureText_data()
     QTest::newRow("n6.2") << "n6.2" << true << K::Number << 6 << 2 << false;
     QTest::newRow("n-10.2") << "n-10.2" << true << K::Number << 10 << 2 << true;
     QTest::newRow("N upper case") << "N5.1" << true << K::Number << 5 << 1 << false;
+    QTest::newRow("n3b") << "n3b" << true << K::Number << 3 << 0 << false;
+    QTest::newRow("blank zero on a text") << "s5b" << false << K::Text << 0 << 0 << false;
     QTest::newRow("d17") << "d17" << true << K::Date << 0 << 0 << false;
     QTest::newRow("D18") << "D18" << true << K::Date << 0 << 0 << false;
     QTest::newRow("d4") << "d4" << true << K::Date << 0 << 0 << false;
@@ -156,6 +158,9 @@ void TestPicture::format_data()
     // Numbers, right-aligned in their width
     QTest::newRow("n3 zero") << "n3" << "" << "double" << "0" << "  0";
     QTest::newRow("n3 widest") << "n3" << "" << "double" << "999" << "999";
+    QTest::newRow("n3b zero blank") << "n3b" << "" << "double" << "0" << "";
+    QTest::newRow("n3b not zero") << "n3b" << "" << "double" << "7" << "  7";
+    QTest::newRow("n-10.2b zero decimal blank") << "n-10.2b" << "" << "decimal" << "0" << "";
     QTest::newRow("n3 one too many digits") << "n3" << "" << "double" << "1000" << "###";
     QTest::newRow("n3 rounds half away from zero") << "n3" << "" << "double" << "0.5" << "  1";
     QTest::newRow("n3 rounds up into overflow") << "n3" << "" << "double" << "999.5" << "###";
