@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QEventLoop>
 
+#include <utility>
+
 namespace tavimo {
 
 // The close box, Escape and the system all reach the procedure's rules
@@ -24,6 +26,20 @@ public:
 private:
     ProcedureWindow *m_procedure;
 };
+
+namespace {
+WindowHost *g_host = nullptr;
+}
+
+void ProcedureWindow::setHost(WindowHost *host)
+{
+    g_host = host;
+}
+
+WindowHost *ProcedureWindow::host()
+{
+    return g_host;
+}
 
 ProcedureWindow::ProcedureWindow(ThreadContext &context, const QString &procedureName, QWidget *owner)
     : m_context(context), m_name(procedureName), m_owner(owner)
@@ -80,6 +96,10 @@ bool ProcedureWindow::start()
     }
     m_window->setWindowTitle(caption());
     m_running = true;
+    if (g_host) {
+        m_host = g_host;
+        m_host->opening(*this);
+    }
     m_window->show();
     return m_running;
 }
@@ -123,6 +143,9 @@ void ProcedureWindow::finish()
         m_window->hide();
         m_closing = false;
     }
+    // The host lets go of the window before anyone hears of the end.
+    if (WindowHost *host = std::exchange(m_host, nullptr); host && host == g_host)
+        host->closed(*this);
     if (m_loop)
         m_loop->quit();
     emit finished(response);

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -24,6 +25,21 @@ class FileManager;
 class Record;
 class RelationManager;
 class ThreadContext;
+class ProcedureWindow;
+
+// Where procedure windows live. Without one every window is a dialog of its
+// own; the frame installs one that takes windows without an owner in as
+// child windows and decides how owned windows wait for their owner.
+class WindowHost
+{
+public:
+    virtual ~WindowHost() = default;
+    // The window is built and titled, and shows next.
+    virtual void opening(ProcedureWindow &procedure) = 0;
+    // The procedure has finished; its window is hidden. Also called for
+    // windows the host let be.
+    virtual void closed(ProcedureWindow &procedure) = 0;
+};
 
 // The request a caller hands a procedure, and the response it gets back.
 namespace Request {
@@ -69,6 +85,13 @@ public:
     int beforeSaveRequest = Request::None;
     int response = Response::None;
 
+    // The host of every window started from now on (not owned; null: none).
+    static void setHost(WindowHost *host);
+    static WindowHost *host();
+    // A window that must stay a window of its own says so before start().
+    void setHostable(bool hostable) { m_hostable = hostable; }
+    bool isHostable() const { return m_hostable; }
+
     void addComponent(WindowComponent *component); // not owned
     void addButton(QAbstractButton *button, int response);
     // Asks every component to reset; forced resets refill lists in any case.
@@ -106,6 +129,8 @@ private:
     bool m_running = false;
     bool m_closing = false;
     bool m_tornDown = false;
+    bool m_hostable = true;
+    WindowHost *m_host = nullptr; // the host told of the opening, until closed
 };
 
 } // namespace tavimo
