@@ -98,6 +98,7 @@ private slots:
     void logListsByNameOrSocialSecurity_data();
     void logListsByNameOrSocialSecurity();
     void personNameMatchedOnFortyCharacters();
+    void noNumberMatchesNobodyElse();
     void viewModeOpensNothing();
     void missingLogFormSaysSo();
     void expenseTotal();
@@ -258,6 +259,18 @@ void TestProfileForm::personNameMatchedOnFortyCharacters()
     OpenForm open(f, Request::Change, full);
     QCOMPARE(ProcessValues::instance().currentPerson.name, full.left(40));
     QCOMPARE(open.column(6, 1), QStringList{QStringLiteral("first forty")});
+}
+
+// Records without a number belong to their names, not to every person
+// without a number.
+void TestProfileForm::noNumberMatchesNobodyElse()
+{
+    ProfileFixture f;
+    QVERIFY(f.add(tables::personsName(), {{"PER:FIRSTNAME", "Bob"}, {"PER:LASTNAME", "Ray"}, {"PER:PERSONSNAME", "Bob Ray"}}));
+    QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", "Bob Ray"}, {"SUR:SURGICALPROCEDURE", "his"}}));
+    QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", "Carl Ray"}, {"SUR:SURGICALPROCEDURE", "not his"}}));
+    OpenForm open(f, Request::Change, QStringLiteral("Bob Ray"));
+    QCOMPARE(open.column(6, 1), QStringList{QStringLiteral("his")});
 }
 
 void TestProfileForm::viewModeOpensNothing()
