@@ -175,6 +175,15 @@ void PersonLogList::reset(bool force)
         sumSelected();
 }
 
+void PersonLogList::formReturned()
+{
+    const int wanted = chosenOrder();
+    if (wanted != currentOrder())
+        selectOrder(wanted);
+    if (m_spec.tab == 16)
+        sumSelected();
+}
+
 Decimal PersonLogList::sumSelected()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -79,6 +79,9 @@ public:
     Decimal sumSelected();
 
     void reset(bool force) override;
+    // An entry form run from the list has closed: the order may have to
+    // change and the total be added up again before the list is refilled.
+    void formReturned();
 
 signals:
     void totalChanged(const QString &text);

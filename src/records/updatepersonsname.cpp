@@ -562,7 +562,11 @@ QWidget *UpdatePersonsName::logTab(const PersonLogSpec &spec)
         sheet.actions[i] = b;
     }
     const QString entryForm = QString::fromLatin1(spec.entryForm);
-    list.setUpdateProcedure([this, entryForm] { return runLogForm(entryForm); });
+    list.setUpdateProcedure([this, entryForm, &list] {
+        const int response = runLogForm(entryForm);
+        list.formReturned();
+        return response;
+    });
     buttons->addStretch(1);
     if (spec.tab == 16) {
         buttons->addWidget(new QLabel(tr("Total"), page));

@@ -318,6 +318,19 @@ void TestProfileForm::expenseTotal()
     OpenForm open(f, Request::Change);
     QCOMPARE(open.form->totalLabel()->text(), QStringLiteral("112.80"));
     QCOMPARE(open.column(16, 2).size(), 3);
+
+    // An expense added through the list counts at once.
+    open.form->setFormRunner([&f](const QString &procedure) {
+        if (procedure != QLatin1String("UpdateExpense"))
+            return int(Response::Cancelled);
+        FileManager &expenses = f.file(tables::expenses());
+        ProfileFixture::put(expenses.record(), "EXP:PERSONSNAME", Ann);
+        ProfileFixture::put(expenses.record(), "EXP:AMOUNTYOUPAID", QStringLiteral("7.20"));
+        return expenses.insert() == ResultOk ? int(Response::Completed) : int(Response::Cancelled);
+    });
+    QCOMPARE(open.shown(16).runAction(Request::Insert), int(Response::Completed));
+    QCOMPARE(open.form->totalLabel()->text(), QStringLiteral("120.00"));
+    QCOMPARE(open.column(16, 2).size(), 4);
 }
 
 void TestProfileForm::currentPersonSetAndCleared()
