@@ -71,13 +71,21 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     const Arguments args = parseArguments(app);
+    QApplication::setWindowIcon(tavimo::MainFrame::frameIcon());
+    // The frame may be hidden in the notification area while another
+    // window closes: only the frame's own close ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     tavimo::registerProcedures();
     tavimo::StartupOptions options;
     options.dataFolder = tavimo::resolveDataFolder(args.dataFolder);
     tavimo::Startup startup(options);
     return startup.run([&options](tavimo::ThreadContext &context) {
         tavimo::MainFrame frame(context, options.dataFolder);
+        QObject::connect(&frame, &tavimo::MainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         frame.show();
-        return QApplication::exec();
+        const int result = QApplication::exec();
+        // Windows that closed with the frame let go of their contexts now.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return result;
     });
 }

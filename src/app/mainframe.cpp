@@ -1,42 +1,213 @@
 #include "mainframe.h"
 
-#include "datacontext.h"
+#include "errormanager.h"
+#include "frametray.h"
 #include "helpviewer.h"
+#include "mdihost.h"
+#include "openingsteps.h"
+#include "places.h"
 #include "procedures.h"
+#include "relationmanager.h"
+#include "remind.h"
+#include "showdoc.h"
+#include "tables.h"
 #include "threadcontext.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPageSetupDialog>
+#include <QPainter>
 #include <QPrinter>
 #include <QStatusBar>
-
-#include <memory>
+#include <QTimer>
+#include <QUrl>
 
 namespace tavimo {
 
-MainFrame::MainFrame(ThreadContext &context, const QString &dataFolder, QWidget *parent)
-    : QMainWindow(parent), m_context(context), m_dataFolder(dataFolder), m_mdi(new QMdiArea(this))
+namespace {
+
+// The work area, with the wallpaper's mark in the middle of a plain ground.
+class FrameArea : public QMdiArea
 {
+public:
+    explicit FrameArea(QWidget *parent) : QMdiArea(parent), m_wallpaper(QStringLiteral(":/tavimo/tvwhite.png"))
+    {
+        setBackground(m_wallpaper.isNull() ? QColor(0xf5, 0xf8, 0xf8) : QColor(m_wallpaper.pixel(0, 0)));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QMdiArea::paintEvent(event);
+        if (m_wallpaper.isNull())
+            return;
+        QPainter painter(viewport());
+        const QRect room = viewport()->rect();
+        QRect at(QPoint(), m_wallpaper.size().scaled(room.size().boundedTo(m_wallpaper.size()), Qt::KeepAspectRatio));
+        at.moveCenter(room.center());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(at, m_wallpaper);
+    }
+
+private:
+    QImage m_wallpaper;
+};
+
+} // namespace
+
+QIcon MainFrame::frameIcon()
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/tavimo/tvonly.ico"));
+    icon.addFile(QStringLiteral(":/tavimo/tvonly.png"));
+    return icon;
+}
+
+MainFrame::MainFrame(ThreadContext &context, const QString &dataFolder, QWidget *parent)
+    : QMainWindow(parent), m_context(context), m_dataFolder(dataFolder), m_mdi(new FrameArea(this))
+{
+    m_context.errors().pushProcedureName(m_context, QStringLiteral("Main"));
+    openTables();
+
     setWindowTitle(QStringLiteral("Tavimo\u2122"));
+    setWindowIcon(frameIcon());
     setCentralWidget(m_mdi);
+    m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    m_host = std::make_unique<MdiHost>(m_mdi);
+    m_tray = new FrameTray(this, windowIcon());
     statusBar();
     buildMenu();
     resize(1024, 720);
+
+    m_showSponsor = [](ThreadContext &c, QWidget *frame) { ShowDoc(c, frame).execute(); };
+    m_showReminders = [](ThreadContext &c, QWidget *frame) { Remind(c, frame).execute(); };
+}
+
+MainFrame::~MainFrame()
+{
+    // The child windows' dialogs belong to their procedures, not to the area.
+    m_host.reset();
+    closeTables();
+    m_context.errors().popProcedureName(m_context);
+}
+
+void MainFrame::openTables()
+{
+    // A table that will not open has been reported; the frame opens all the same.
+    m_prescriptsOpen = m_context.relationManager(tables::prescripts())->open() == ResultOk;
+    m_sponsorOpen = m_context.relationManager(tables::sponsor())->open() == ResultOk;
+}
+
+void MainFrame::closeTables()
+{
+    if (m_prescriptsOpen)
+        m_context.relationManager(tables::prescripts())->close();
+    if (m_sponsorOpen)
+        m_context.relationManager(tables::sponsor())->close();
+    m_prescriptsOpen = m_sponsorOpen = false;
+}
+
+void MainFrame::runOpeningSteps()
+{
+    if (m_stepsRun)
+        return;
+    m_stepsRun = true;
+    OpeningSteps steps;
+    steps.showSponsor = [this](const Record &) {
+        if (m_showSponsor)
+            m_showSponsor(m_context, this);
+    };
+    steps.showReminders = [this] {
+        if (m_showReminders)
+            m_showReminders(m_context, this);
+    };
+    if (steps.run(m_context))
+        m_yourDoctor->setVisible(true);
+    emit openingStepsFinished();
+}
+
+void MainFrame::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_stepsScheduled) {
+        m_stepsScheduled = true;
+        QTimer::singleShot(0, this, &MainFrame::runOpeningSteps);
+    }
+}
+
+void MainFrame::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const auto *change = static_cast<QWindowStateChangeEvent *>(event);
+    if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
+        // Not from inside the state change itself.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                m_tray->frameMinimised();
+        });
+    }
+}
+
+void MainFrame::closeEvent(QCloseEvent *event)
+{
+    m_tray->frameClosing();
+    // The windows inside go first, each by its own rules; one that stays keeps the frame open.
+    if (!m_host->closeAll()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
 }
 
 void MainFrame::startInNewContext(const QString &procedure)
 {
-    // Each menu command runs in a context of its own, kept by its window.
-    Procedures::instance().start(procedure, std::make_shared<ThreadContext>(programContextConfig(m_dataFolder)),
-                                 this);
+    // Each menu command runs in a context of its own, kept by its window,
+    // which has no owner and so opens inside the frame.
+    Procedures::instance().startInNewContext(procedure, m_context, nullptr);
 }
 
 void MainFrame::startHere(const QString &procedure)
 {
     Procedures::instance().start(procedure, m_context, this);
+}
+
+void MainFrame::viewPdfDocuments()
+{
+    const QString folder = uploadFolder();
+    QDir().mkpath(folder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void MainFrame::arrangeIcons()
+{
+    // Left to right along the bottom; a full row starts another above it.
+    const QRect room = m_mdi->viewport()->rect();
+    int x = 0;
+    int bottom = room.bottom() + 1;
+    int rowHeight = 0;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized() || sub->isHidden())
+            continue;
+        const QSize size = sub->size();
+        if (x > 0 && x + size.width() > room.width()) {
+            x = 0;
+            bottom -= rowHeight;
+            rowHeight = 0;
+        }
+        sub->move(x, bottom - size.height());
+        x += size.width();
+        rowHeight = std::max(rowHeight, size.height());
+    }
 }
 
 QAction *MainFrame::addItem(QMenu *menu, const QString &caption, const QString &status, const QString &procedure)
@@ -78,9 +249,6 @@ void MainFrame::buildMenu()
 
     QMenu *people = menuBar()->addMenu(tr("&People"));
     addItem(people, tr("Add Update or Change Profiles"), QString(), QStringLiteral("BrowsePerson"));
-    // Until the person list with its Doctors button exists, the doctors
-    // list is reached from here.
-    addItem(people, tr("&Doctors"), tr("List the household's doctors"), QStringLiteral("BrowseDoctors"));
 
     QMenu *reports = menuBar()->addMenu(tr("&Reports"));
     reports->setToolTip(tr("Report data"));
@@ -96,7 +264,7 @@ void MainFrame::buildMenu()
     connect(addItem(window, tr("&Cascade"), tr("Arrange multiple opened windows"), QString()),
             &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(addItem(window, tr("&Arrange Icons"), tr("Arrange the icons for minimized windows"), QString()),
-            &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
+            &QAction::triggered, this, &MainFrame::arrangeIcons);
 
     // The frame's own help topic, also on F1.
     auto *frameHelp = new WindowHelp(this, QStringLiteral("'Ambrel Series'.htm"));
@@ -120,7 +288,8 @@ void MainFrame::buildMenu()
     QMenu *portable = menuBar()->addMenu(tr("Portable Tavimo"));
     addItem(portable, tr("Print Health Reports To PDF"), QString(), QStringLiteral("printtopdf"));
     addItem(portable, tr("Create Other PDF files"), QString(), QStringLiteral("OtherHistory"));
-    addItem(portable, tr("View PDF Documents"), QString(), QStringLiteral("viewPdfDocuments"));
+    connect(addItem(portable, tr("View PDF Documents"), QString(), QString()), &QAction::triggered, this,
+            &MainFrame::viewPdfDocuments);
     addItem(portable, tr("Upload Your PDF Documents"), QString(), QStringLiteral("subscription"));
 
     QMenu *send = menuBar()->addMenu(tr("Send Data To Doctor"));

@@ -1,16 +1,43 @@
-// The frame's menu starts windows through the procedure table.
+// The frame: its menu, the opening steps it runs once shown, the tables it
+// holds open, the windows it starts inside itself, and the tray.
+#include "browsedoctors.h"
+#include "browselist.h"
+#include "browsemodel.h"
 #include "datacontext.h"
 #include "errormanager.h"
+#include "filemanager.h"
+#include "frametray.h"
+#include "infowindows.h"
 #include "mainframe.h"
+#include "mdihost.h"
+#include "processvalues.h"
+#include "procedures.h"
+#include "record.h"
 #include "registerprocedures.h"
 #include "scriptedpresenter.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "storedtable.h"
+#include "tables.h"
 #include "threadcontext.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace tavimo;
 
@@ -26,13 +53,121 @@ QAction *findAction(QMainWindow &frame, const QString &menu, const QString &item
     return nullptr;
 }
 
-QWidget *windowTitled(const QString &title)
+// Takes the links the program hands the desktop.
+class UrlCatcher : public QObject
 {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == title)
-            return w;
+    Q_OBJECT
+public:
+    explicit UrlCatcher(const QString &scheme) : m_scheme(scheme)
+    {
+        QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(m_scheme); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+
+private:
+    QString m_scheme;
+};
+
+// Hands a dialog with this title to `act` once it shows, from the event
+// loop that waits for it.
+void whenShown(const QString &title, std::function<void(QDialog *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, title, act] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible() && d->windowTitle() == title) {
+                timer->stop();
+                timer->deleteLater();
+                act(d);
+                return;
+            }
+    });
+    timer->start();
+}
+
+QPushButton *buttonOf(QWidget *window, const QString &text)
+{
+    for (QPushButton *b : window->findChildren<QPushButton *>())
+        if (b->text() == text)
+            return b;
     return nullptr;
 }
+
+struct Fixture
+{
+    QTemporaryDir tmp;
+    ScriptedPresenter presenter;
+    ErrorManager errors;
+    std::unique_ptr<ThreadContext> context;
+
+    Fixture()
+    {
+        errors.setPresenter(&presenter);
+        errors.setFatalHandler([] {});
+        context = std::make_unique<ThreadContext>(config());
+    }
+    ContextConfig config() const
+    {
+        ContextConfig c = programContextConfig(tmp.path());
+        c.errors = const_cast<ErrorManager *>(&errors);
+        return c;
+    }
+    void addSponsor(const QString &doctor, const QString &practice)
+    {
+        ThreadContext other(config());
+        FileManager &s = *other.fileManager(tables::sponsor());
+        s.record().clear();
+        s.record().setText("SPO:DOCTORSNAME", doctor);
+        s.record().setText("SPO:PRACTICENAME", practice);
+        QCOMPARE(s.insert(), int(ResultOk));
+    }
+    void addPrescription(const QString &drug, int days, const QString &active)
+    {
+        ThreadContext other(config());
+        FileManager &pre = *other.fileManager(tables::prescripts());
+        QCOMPARE(pre.newRecord(), int(ResultOk));
+        pre.record().setText("PRE:PERSONSNAME", QStringLiteral("Ann Lee"));
+        pre.record().setText("PRE:DRUGNAMEASPRESCRIBED", drug);
+        pre.record().setText("PRE:ACTIVE", active);
+        pre.record().setDate("PRE:REFILLREMINDERDATE", Date::today().addDays(days));
+        QCOMPARE(pre.insert(), int(ResultOk));
+    }
+    void addDoctor(const QString &name)
+    {
+        ThreadContext other(config());
+        FileManager &d = *other.fileManager(tables::doctors());
+        d.record().clear();
+        d.record().setText("DOC:DOCTORSNAME", name);
+        QCOMPARE(d.insert(), int(ResultOk));
+    }
+};
+
+// A frame whose opening windows are stand-ins that note what was shown.
+struct Frame
+{
+    MainFrame frame;
+    QStringList shown;
+
+    explicit Frame(Fixture &f) : frame(*f.context, f.tmp.path())
+    {
+        frame.setSponsorWindow([this](ThreadContext &c, QWidget *owner) { note("sponsor", c, owner); });
+        frame.setReminderWindow([this](ThreadContext &c, QWidget *owner) { note("reminders", c, owner); });
+    }
+    void note(const char *what, ThreadContext &c, QWidget *owner)
+    {
+        // Both run on the frame's context, owned by the frame.
+        shown << QString::fromLatin1(what) + (&c == &frame.context() && owner == &frame ? "" : " elsewhere");
+    }
+    bool open()
+    {
+        frame.show();
+        return QTest::qWaitFor([this] { return frame.openingStepsRun(); });
+    }
+};
 
 } // namespace
 
@@ -41,15 +176,41 @@ class TestMainFrame : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void init();
     void menuCaptionsAndMessages_data();
     void menuCaptionsAndMessages();
+    void peopleMenuHasOnlyTheProfiles();
     void missingProcedureSaysSo();
-    void doctorsListOpensInItsOwnContext();
+    void iconAndWallpaperAreBuiltIn();
+    void openingStepsRunOnceShown_data();
+    void openingStepsRunOnceShown();
+    void yourDoctorStaysHiddenWithoutASponsor();
+    void openingWindowsWaitOnTheFrame();
+    void sponsorCopiedOnceOverTwoRuns();
+    void tablesHeldOpenWhileTheFrameIsOpen();
+    void aTableThatWillNotOpenIsReported();
+    void informationWindowsOpenInsideTheFrame_data();
+    void informationWindowsOpenInsideTheFrame();
+    void yourDoctorFromTheMenu();
+    void twoListsKeepTheirOwnBuffersAndCloseWithTheFrame();
+    void minimisingWithoutATrayRestoresTheFrame();
+    void viewPdfDocumentsOpensTheUploadFolder();
 
 private:
-    QTemporaryDir m_tmp;
-    ScriptedPresenter m_presenter;
+    QTemporaryDir m_home;
 };
+
+void TestMainFrame::initTestCase()
+{
+    registerProcedures();
+    qputenv("TAVIMO_HOME", m_home.filePath(QStringLiteral("home")).toLocal8Bit());
+}
+
+void TestMainFrame::init()
+{
+    ProcessValues::instance().clear();
+}
 
 void TestMainFrame::menuCaptionsAndMessages_data()
 {
@@ -66,6 +227,7 @@ void TestMainFrame::menuCaptionsAndMessages_data()
     QTest::newRow("contents") << "&Help" << "&Contents" << "View the contents of the help file";
     QTest::newRow("links") << "&Useful Links" << "Links" << "";
     QTest::newRow("pdf") << "Portable Tavimo" << "Print Health Reports To PDF" << "";
+    QTest::newRow("view pdf") << "Portable Tavimo" << "View PDF Documents" << "";
     QTest::newRow("sending") << "Send Data To Doctor" << "About Sending Data" << "";
 }
 
@@ -74,38 +236,348 @@ void TestMainFrame::menuCaptionsAndMessages()
     QFETCH(QString, menu);
     QFETCH(QString, item);
     QFETCH(QString, status);
-    ThreadContext context(programContextConfig(m_tmp.path()));
-    MainFrame frame(context, m_tmp.path());
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Tavimo\u2122"));
     QAction *action = findAction(frame, menu, item);
     QVERIFY2(action, qPrintable(menu + QLatin1String(" / ") + item));
     QCOMPARE(action->statusTip(), status);
     QVERIFY(!findAction(frame, QStringLiteral("&Help"), QStringLiteral("Your Doctor"))->isVisible());
 }
 
-void TestMainFrame::missingProcedureSaysSo()
+void TestMainFrame::peopleMenuHasOnlyTheProfiles()
 {
-    ErrorManager::global().setPresenter(&m_presenter);
-    ThreadContext context(programContextConfig(m_tmp.path()));
-    MainFrame frame(context, m_tmp.path());
-    findAction(frame, QStringLiteral("&Reports"), QStringLiteral("Blank Data Collection Form"))->trigger();
-    QCOMPARE(m_presenter.last().caption, QStringLiteral("Procedure not defined"));
-    QCOMPARE(m_presenter.last().text, QStringLiteral("The Procedure blankform has not been defined."));
-    ErrorManager::global().setPresenter(nullptr);
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    QStringList items;
+    for (QAction *top : frame.menuBar()->actions())
+        if (top->text() == QLatin1String("&People"))
+            for (QAction *a : top->menu()->actions())
+                items << a->text();
+    QCOMPARE(items, QStringList{QStringLiteral("Add Update or Change Profiles")});
 }
 
-void TestMainFrame::doctorsListOpensInItsOwnContext()
+void TestMainFrame::missingProcedureSaysSo()
 {
-    registerProcedures();
-    ErrorManager::global().setPresenter(&m_presenter);
-    ThreadContext context(programContextConfig(m_tmp.path()));
-    MainFrame frame(context, m_tmp.path());
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    findAction(frame, QStringLiteral("&Reports"), QStringLiteral("Blank Data Collection Form"))->trigger();
+    QCOMPARE(f.presenter.last().caption, QStringLiteral("Procedure not defined"));
+    QCOMPARE(f.presenter.last().text, QStringLiteral("The Procedure blankform has not been defined."));
+}
+
+void TestMainFrame::iconAndWallpaperAreBuiltIn()
+{
+    QVERIFY(!QImage(QStringLiteral(":/tavimo/tvwhite.png")).isNull());
+    const QIcon icon = MainFrame::frameIcon();
+    QVERIFY(!icon.pixmap(16, 16).isNull());
+    QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    QVERIFY(!frame.windowIcon().isNull());
+}
+
+void TestMainFrame::openingStepsRunOnceShown_data()
+{
+    QTest::addColumn<QString>("doctor");
+    QTest::addColumn<QString>("practice");
+    QTest::addColumn<int>("days"); // a refill reminder from today; 9999: none
+    QTest::addColumn<QString>("active");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("nothing to show") << "" << "" << 9999 << "Y" << QStringList();
+    QTest::newRow("practice name alone") << "" << "Maple Practice" << 9999 << "Y" << QStringList{"sponsor"};
+    QTest::newRow("sponsor, then the reminders")
+        << "Dr. Marsh" << "" << 30 << "Y" << QStringList{"sponsor", "reminders"};
+    QTest::newRow("inactive due in ten days") << "" << "" << 10 << "N" << QStringList{"reminders"};
+    QTest::newRow("due in 31 days") << "" << "" << 31 << "Y" << QStringList();
+}
+
+void TestMainFrame::openingStepsRunOnceShown()
+{
+    QFETCH(QString, doctor);
+    QFETCH(QString, practice);
+    QFETCH(int, days);
+    QFETCH(QString, active);
+    QFETCH(QStringList, shown);
+    Fixture f;
+    if (!doctor.isEmpty() || !practice.isEmpty())
+        f.addSponsor(doctor, practice);
+    if (days != 9999)
+        f.addPrescription(QStringLiteral("Lisinopril"), days, active);
+    Frame w(f);
+    QSignalSpy finished(&w.frame, &MainFrame::openingStepsFinished);
+    w.frame.show();
+    // Not while the frame opens, but on the first event after.
+    QVERIFY(!w.frame.openingStepsRun());
+    QVERIFY(finished.wait());
+    QCOMPARE(w.shown, shown);
+    QCOMPARE(w.frame.yourDoctorAction()->isVisible(), shown.contains(QStringLiteral("sponsor")));
+    QCOMPARE(ProcessValues::instance().disclaimerText, defaultDisclaimerText());
+    // Showing the frame again does not run them again.
+    w.frame.hide();
+    w.frame.show();
+    QTest::qWait(20);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(f.presenter.count(), 0);
+}
+
+void TestMainFrame::yourDoctorStaysHiddenWithoutASponsor()
+{
+    Fixture f;
+    Frame w(f);
+    QVERIFY(w.open());
+    QVERIFY(!w.frame.yourDoctorAction()->isVisible());
+    // A sponsor that turns up while the program runs does not bring it.
+    f.addSponsor(QStringLiteral("Dr. Marsh"), QString());
+    w.frame.runOpeningSteps();
+    w.frame.showMinimized();
+    w.frame.showNormal();
+    QTest::qWait(20);
+    QVERIFY(!w.frame.yourDoctorAction()->isVisible());
+    QVERIFY(w.shown.isEmpty());
+}
+
+void TestMainFrame::openingWindowsWaitOnTheFrame()
+{
+    Fixture f;
+    f.addSponsor(QStringLiteral("Dr. Marsh"), QStringLiteral("Maple Practice"));
+    f.addPrescription(QStringLiteral("Due in 30 days"), 30, QStringLiteral("Y"));
+    f.addPrescription(QStringLiteral("Inactive in ten days"), 10, QStringLiteral("N"));
+    f.addPrescription(QStringLiteral("Past due"), -2, QStringLiteral("Y"));
+    MainFrame frame(*f.context, f.tmp.path());
+
+    QStringList seen;
+    QStringList listed;
+    whenShown(QStringLiteral("Your Doctor"), [&](QDialog *d) {
+        seen << QStringLiteral("Your Doctor");
+        QCOMPARE(d->windowModality(), Qt::WindowModal);
+        QCOMPARE(d->parentWidget(), static_cast<QWidget *>(&frame));
+        QVERIFY(frame.mdiArea()->subWindowList().isEmpty());
+        buttonOf(d, QStringLiteral("Close"))->click();
+    });
+    whenShown(QStringLiteral("Prescription Refills Reminders"), [&](QDialog *d) {
+        seen << QStringLiteral("Prescription Refills Reminders");
+        QCOMPARE(d->windowModality(), Qt::WindowModal);
+        auto *list = d->findChild<BrowseList *>();
+        QTest::qWait(50);
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            listed << list->model()->index(r, 1).data().toString();
+        buttonOf(d, QStringLiteral("&OK"))->click();
+    });
+    // Nothing waits for a person should a window not turn up.
+    QTimer::singleShot(10000, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible())
+                d->reject();
+    });
     frame.show();
-    const int before = m_presenter.count();
-    findAction(frame, QStringLiteral("&People"), QStringLiteral("&Doctors"))->trigger();
-    QTRY_VERIFY(windowTitled(QStringLiteral("List Doctors ")));
-    QCOMPARE(m_presenter.count(), before);
-    windowTitled(QStringLiteral("List Doctors "))->close();
-    ErrorManager::global().setPresenter(nullptr);
+    QVERIFY(QTest::qWaitFor([&] { return frame.openingStepsRun(); }));
+    QCOMPARE(seen, (QStringList{"Your Doctor", "Prescription Refills Reminders"}));
+    // Today + 30 opened it but is not among the rows; the inactive one neither.
+    QCOMPARE(listed, QStringList{QStringLiteral("Past due")});
+    QVERIFY(frame.yourDoctorAction()->isVisible());
+    QCOMPARE(f.presenter.count(), 0);
+}
+
+void TestMainFrame::sponsorCopiedOnceOverTwoRuns()
+{
+    Fixture f;
+    f.addSponsor(QStringLiteral("Dr. Marsh"), QStringLiteral("Maple Practice"));
+    StartupOptions options;
+    options.dataFolder = f.tmp.path();
+    options.settingsBackend = SettingsStore::Backend::IniFile;
+    options.settingsPath = f.tmp.filePath(QStringLiteral("settings.ini"));
+    FakeDesktopSettings desktop(false);
+    options.desktop = &desktop;
+    options.presenter = &f.presenter;
+
+    auto doctors = [&f] {
+        ThreadContext other(f.config());
+        other.fileManager(tables::doctors())->use();
+        return other.table(tables::doctors()).records();
+    };
+    for (int run = 1; run <= 2; ++run) {
+        int sponsorShown = 0;
+        const int result = Startup(options).run([&](ThreadContext &context) {
+            MainFrame frame(context, options.dataFolder);
+            frame.setSponsorWindow([&](ThreadContext &, QWidget *) { ++sponsorShown; });
+            frame.setReminderWindow({});
+            frame.show();
+            const bool ran = QTest::qWaitFor([&] { return frame.openingStepsRun(); });
+            frame.close();
+            return ran ? 0 : 1;
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(sponsorShown, 1);
+        QCOMPARE(doctors(), qint64(1));
+        QSettings ini(options.settingsPath, QSettings::IniFormat);
+        QCOMPARE(ini.value(QStringLiteral("Preserved/sponsorit")).toString(), QStringLiteral("Y"));
+    }
+}
+
+void TestMainFrame::tablesHeldOpenWhileTheFrameIsOpen()
+{
+    Fixture f;
+    FileManager &prescripts = *f.context->fileManager(tables::prescripts());
+    FileManager &sponsor = *f.context->fileManager(tables::sponsor());
+    {
+        MainFrame frame(*f.context, f.tmp.path());
+        QVERIFY(prescripts.openedCount() > 0);
+        QVERIFY(sponsor.openedCount() > 0);
+        QVERIFY(prescripts.isOpen());
+        QVERIFY(sponsor.isOpen());
+        QCOMPARE(f.context->procedureName(), QStringLiteral("Main"));
+    }
+    QCOMPARE(prescripts.openedCount(), 0);
+    QCOMPARE(sponsor.openedCount(), 0);
+    QVERIFY(f.context->procedureName().isEmpty());
+}
+
+void TestMainFrame::aTableThatWillNotOpenIsReported()
+{
+    Fixture f;
+    {
+        QFile junk(f.context->table(tables::sponsor()).path());
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+    }
+    f.presenter.answer(0);
+    f.presenter.answer(0);
+    Frame w(f);
+    QVERIFY(f.presenter.count() >= 1);
+    const int reported = f.presenter.count();
+    QVERIFY(w.open());
+    QVERIFY(w.frame.isVisible());
+    QVERIFY(!w.frame.yourDoctorAction()->isVisible());
+    QVERIFY(f.presenter.count() >= reported);
+}
+
+void TestMainFrame::informationWindowsOpenInsideTheFrame_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("about") << "&Help" << "About" << "About Tavimo" << "/";
+    QTest::newRow("donation") << "&Help" << "Make A Donation" << "Make A Donation" << "/donate";
+    QTest::newRow("links") << "&Useful Links" << "Links" << "Useful Links" << "/";
+    QTest::newRow("subscription") << "Portable Tavimo" << "Upload Your PDF Documents"
+                                  << "Upload Your PDF Documents" << "/subscribe";
+}
+
+void TestMainFrame::informationWindowsOpenInsideTheFrame()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, item);
+    QFETCH(QString, title);
+    QFETCH(QString, page);
+    Fixture f;
+    Frame w(f);
+    QVERIFY(w.open());
+    findAction(w.frame, menu, item)->trigger();
+    QCOMPARE(w.frame.mdiArea()->subWindowList().size(), 1);
+    QPointer<QMdiSubWindow> sub = w.frame.mdiArea()->subWindowList().first();
+    QCOMPARE(sub->windowTitle(), title);
+    QVERIFY(sub->isVisible());
+    auto *info = qobject_cast<InfoWindow *>(w.frame.host().running().back());
+    QVERIFY(info);
+    QVERIFY(&info->context() != &w.frame.context());
+
+    UrlCatcher catcher(QStringLiteral("https"));
+    QVERIFY(!info->linkButtons().empty());
+    info->linkButtons().front()->click();
+    QCOMPARE(catcher.urls.size(), 1);
+    QCOMPARE(catcher.urls[0].host(), QStringLiteral("tavimo.example.org"));
+    QCOMPARE(catcher.urls[0].path(), page);
+
+    info->closeButton()->click();
+    QTRY_VERIFY(!sub);
+    QVERIFY(w.frame.host().running().empty());
+}
+
+void TestMainFrame::yourDoctorFromTheMenu()
+{
+    Fixture f;
+    f.addSponsor(QString(), QStringLiteral("Maple Practice"));
+    Frame w(f);
+    QVERIFY(w.open());
+    QVERIFY(w.frame.yourDoctorAction()->isVisible());
+    w.frame.yourDoctorAction()->trigger();
+    QCOMPARE(w.frame.mdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow *sub = w.frame.mdiArea()->subWindowList().first();
+    QCOMPARE(sub->windowTitle(), QStringLiteral("Your Doctor"));
+    // From the menu it waits for nobody: the frame stays usable.
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(w.frame.close());
+    QVERIFY(w.frame.host().running().empty());
+}
+
+void TestMainFrame::twoListsKeepTheirOwnBuffersAndCloseWithTheFrame()
+{
+    Fixture f;
+    for (const char *name : {"Dr. Adams", "Dr. Baker", "Dr. Clark"})
+        f.addDoctor(QString::fromLatin1(name));
+    Frame w(f);
+    QVERIFY(w.open());
+    w.frame.startInNewContext(QStringLiteral("BrowseDoctors"));
+    w.frame.startInNewContext(QStringLiteral("BrowseDoctors"));
+    const std::vector<ProcedureWindow *> running = w.frame.host().running();
+    QCOMPARE(int(running.size()), 2);
+    auto *first = qobject_cast<BrowseDoctors *>(running[0]);
+    auto *second = qobject_cast<BrowseDoctors *>(running[1]);
+    QVERIFY(first && second);
+    QVERIFY(&first->context() != &second->context());
+    QVERIFY(w.frame.host().subWindowOf(*first) && w.frame.host().subWindowOf(*second));
+    QTRY_VERIFY(first->list().loaded() && second->list().loaded());
+
+    auto highlighted = [](BrowseDoctors *list) {
+        return list->context().fileManager(tables::doctors())->record().text("DOC:DOCTORSNAME");
+    };
+    QCOMPARE(highlighted(first), QStringLiteral("Dr. Adams"));
+    QCOMPARE(highlighted(second), QStringLiteral("Dr. Adams"));
+    second->list().stepRow(BrowseManager::Forward);
+    second->list().stepRow(BrowseManager::Forward);
+    QCOMPARE(highlighted(second), QStringLiteral("Dr. Clark"));
+    QCOMPARE(highlighted(first), QStringLiteral("Dr. Adams"));
+    first->list().stepRow(BrowseManager::Forward);
+    QCOMPARE(highlighted(first), QStringLiteral("Dr. Baker"));
+    QCOMPARE(highlighted(second), QStringLiteral("Dr. Clark"));
+
+    // Closing the frame closes the lists, the last opened first.
+    QStringList order;
+    connect(first, &ProcedureWindow::finished, this, [&] { order << QStringLiteral("first"); });
+    connect(second, &ProcedureWindow::finished, this, [&] { order << QStringLiteral("second"); });
+    QSignalSpy closed(&w.frame, &MainFrame::closed);
+    QVERIFY(w.frame.close());
+    QCOMPARE(order, (QStringList{"second", "first"}));
+    QCOMPARE(closed.count(), 1);
+    QTRY_VERIFY(w.frame.mdiArea()->subWindowList().isEmpty());
+}
+
+void TestMainFrame::minimisingWithoutATrayRestoresTheFrame()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        QSKIP("a notification area is there; tst_frametray covers hiding in it");
+    Fixture f;
+    Frame w(f);
+    QVERIFY(w.open());
+    w.frame.showMinimized();
+    QTRY_VERIFY(!w.frame.isMinimized());
+    QVERIFY(w.frame.isVisible());
+    QVERIFY(!w.frame.tray().isInTray());
+}
+
+void TestMainFrame::viewPdfDocumentsOpensTheUploadFolder()
+{
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    const QString folder = m_home.filePath(QStringLiteral("home/Uploads"));
+    QDir(folder).removeRecursively();
+    UrlCatcher catcher(QStringLiteral("file"));
+    findAction(frame, QStringLiteral("Portable Tavimo"), QStringLiteral("View PDF Documents"))->trigger();
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(folder)});
+    QCOMPARE(f.presenter.count(), 0);
 }
 
 QTEST_MAIN(TestMainFrame)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "procedurewindow.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <vector>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace tavimo {
+
+// Keeps the windows started from the menu inside the frame: a window
+// without an owner becomes a child window of the frame's work area, and a
+// form owned by one of them waits with only that window, not the frame.
+// A window that calls setHostable(false) stays a window of its own.
+class MdiHost : public QObject, public WindowHost
+{
+    Q_OBJECT
+public:
+    // Installs itself as the procedures' host; not owned by the area.
+    explicit MdiHost(QMdiArea *area);
+    // Lets go of every window still inside, which stay with their procedures.
+    ~MdiHost() override;
+
+    void opening(ProcedureWindow &procedure) override;
+    void closed(ProcedureWindow &procedure) override;
+
+    // The child window of a procedure, null when it has none.
+    QMdiSubWindow *subWindowOf(const ProcedureWindow &procedure) const;
+    // The procedures running since the host was made, in the order they opened.
+    std::vector<ProcedureWindow *> running() const;
+    // Asks every running procedure to close, the last opened first (forms
+    // before the windows they belong to). False when one would not.
+    bool closeAll();
+
+private:
+    struct Entry
+    {
+        QPointer<ProcedureWindow> procedure;
+        QPointer<QMdiSubWindow> sub;     // hosted
+        QPointer<QWidget> waiting;       // the window this one keeps waiting
+    };
+    QMdiSubWindow *adopt(ProcedureWindow &procedure);
+    QMdiSubWindow *hostedAround(QWidget *widget) const;
+
+    QPointer<QMdiArea> m_area;
+    std::vector<Entry> m_entries;
+};
+
+} // namespace tavimo

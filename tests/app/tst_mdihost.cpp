@@ -1,0 +1,262 @@
+// Windows started without an owner live inside the frame's work area;
+// forms they own keep only them waiting; closing goes through each
+// procedure's own rules.
+#include "datacontext.h"
+#include "errormanager.h"
+#include "mdihost.h"
+#include "procedurewindow.h"
+#include "scriptedpresenter.h"
+#include "threadcontext.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace tavimo;
+
+namespace {
+
+QStringList g_finished; // procedure names, in the order they finished
+
+class TestWindow : public ProcedureWindow
+{
+public:
+    TestWindow(ThreadContext &context, const QString &name, QWidget *owner = nullptr)
+        : ProcedureWindow(context, name, owner)
+    {
+        connect(this, &ProcedureWindow::finished, this, [this] { g_finished << procedureName(); });
+    }
+    bool allowClose = true;
+
+protected:
+    void createContents(QDialog *window) override
+    {
+        auto *layout = new QVBoxLayout(window);
+        layout->addWidget(new QLabel(procedureName(), window));
+        window->resize(320, 200);
+    }
+    bool closeRequested() override { return allowClose; }
+};
+
+struct Fixture
+{
+    QTemporaryDir tmp;
+    ScriptedPresenter presenter;
+    ErrorManager errors;
+    std::unique_ptr<ThreadContext> context;
+    QMainWindow frame;
+    QMdiArea *area = new QMdiArea;
+    std::unique_ptr<MdiHost> host;
+
+    Fixture()
+    {
+        errors.setPresenter(&presenter);
+        errors.setFatalHandler([] {});
+        ContextConfig config = programContextConfig(tmp.path());
+        config.errors = &errors;
+        context = std::make_unique<ThreadContext>(config);
+        frame.setCentralWidget(area);
+        frame.resize(900, 700);
+        frame.show();
+        host = std::make_unique<MdiHost>(area);
+        g_finished.clear();
+    }
+    ~Fixture() { host.reset(); }
+};
+
+} // namespace
+
+class TestMdiHost : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowWithoutOwnerBecomesAChildWindow();
+    void windowThatOptsOutStaysOnItsOwn();
+    void closeBoxFollowsTheCloseRules_data();
+    void closeBoxFollowsTheCloseRules();
+    void formsKeepOnlyTheirOwnWindowWaiting();
+    void closeAllGoesFromTheLastOpened_data();
+    void closeAllGoesFromTheLastOpened();
+    void withoutAHostWindowsAreTheirOwn();
+};
+
+void TestMdiHost::windowWithoutOwnerBecomesAChildWindow()
+{
+    Fixture f;
+    TestWindow w(*f.context, QStringLiteral("first"));
+    QVERIFY(w.start());
+    QMdiSubWindow *sub = f.host->subWindowOf(w);
+    QVERIFY(sub);
+    QCOMPARE(f.area->subWindowList().size(), 1);
+    QCOMPARE(sub->widget(), static_cast<QWidget *>(w.window()));
+    QVERIFY(!w.window()->isWindow());
+    QVERIFY(sub->isVisible());
+    QCOMPARE(sub->windowTitle(), QStringLiteral("first"));
+    // The size the window asked for, inside the frame of the child window.
+    QVERIFY(sub->width() >= 320 && sub->height() >= 200);
+    w.window()->setWindowTitle(QStringLiteral("renamed"));
+    QCOMPARE(sub->windowTitle(), QStringLiteral("renamed"));
+
+    // The procedure ends: the child window goes, the dialog stays its own.
+    QPointer<QMdiSubWindow> gone = sub;
+    QPointer<QDialog> dialog = w.window();
+    w.endWith(Response::Completed);
+    QVERIFY(!f.host->subWindowOf(w));
+    QTRY_VERIFY(!gone);
+    QVERIFY(dialog);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(f.area->subWindowList().isEmpty());
+}
+
+void TestMdiHost::windowThatOptsOutStaysOnItsOwn()
+{
+    Fixture f;
+    TestWindow w(*f.context, QStringLiteral("apart"));
+    w.setHostable(false);
+    QVERIFY(w.start());
+    QVERIFY(!f.host->subWindowOf(w));
+    QVERIFY(w.window()->isWindow());
+    QVERIFY(f.area->subWindowList().isEmpty());
+    w.endWith(Response::Cancelled);
+}
+
+void TestMdiHost::closeBoxFollowsTheCloseRules_data()
+{
+    QTest::addColumn<bool>("allow");
+    QTest::addColumn<bool>("minimised");
+    QTest::newRow("closes") << true << false;
+    QTest::newRow("refuses") << false << false;
+    QTest::newRow("minimised, closes") << true << true;
+    QTest::newRow("minimised, refuses") << false << true;
+}
+
+void TestMdiHost::closeBoxFollowsTheCloseRules()
+{
+    QFETCH(bool, allow);
+    QFETCH(bool, minimised);
+    Fixture f;
+    TestWindow w(*f.context, QStringLiteral("closing"));
+    w.allowClose = allow;
+    QVERIFY(w.start());
+    QPointer<QMdiSubWindow> sub = f.host->subWindowOf(w);
+    if (minimised)
+        sub->showMinimized();
+    sub->close();
+    QCOMPARE(w.isRunning(), !allow);
+    if (allow) {
+        QTRY_VERIFY(!sub);
+        QCOMPARE(w.response, int(Response::Cancelled));
+    } else {
+        QCoreApplication::processEvents();
+        QVERIFY(sub && sub->isVisible());
+        w.allowClose = true;
+        sub->close();
+        QVERIFY(!w.isRunning());
+    }
+}
+
+void TestMdiHost::formsKeepOnlyTheirOwnWindowWaiting()
+{
+    Fixture f;
+    TestWindow list(*f.context, QStringLiteral("list"));
+    TestWindow other(*f.context, QStringLiteral("other"));
+    QVERIFY(list.start());
+    QVERIFY(other.start());
+    QMdiSubWindow *listSub = f.host->subWindowOf(list);
+    QMdiSubWindow *otherSub = f.host->subWindowOf(other);
+
+    TestWindow form(*f.context, QStringLiteral("form"), list.window());
+    QVERIFY(form.start());
+    QVERIFY(!f.host->subWindowOf(form));
+    QVERIFY(form.window()->isWindow());
+    QCOMPARE(form.window()->windowModality(), Qt::NonModal);
+    QVERIFY(!listSub->isEnabled());
+    QVERIFY(otherSub->isEnabled());
+    QVERIFY(f.frame.isEnabled());
+
+    // A form of the form keeps the first form waiting, not the frame.
+    TestWindow inner(*f.context, QStringLiteral("inner"), form.window());
+    QVERIFY(inner.start());
+    QCOMPARE(inner.window()->windowModality(), Qt::NonModal);
+    QVERIFY(!form.window()->isEnabled());
+    QVERIFY(otherSub->isEnabled());
+
+    inner.endWith(Response::Completed);
+    QVERIFY(form.window()->isEnabled());
+    QVERIFY(!listSub->isEnabled());
+    form.endWith(Response::Completed);
+    QVERIFY(listSub->isEnabled());
+
+    // A window owned by the frame itself holds the frame, as before.
+    TestWindow frameModal(*f.context, QStringLiteral("frame's"), &f.frame);
+    QVERIFY(frameModal.start());
+    QCOMPARE(frameModal.window()->windowModality(), Qt::WindowModal);
+    QVERIFY(!f.host->subWindowOf(frameModal));
+    frameModal.endWith(Response::Completed);
+    list.endWith(Response::Cancelled);
+    other.endWith(Response::Cancelled);
+}
+
+void TestMdiHost::closeAllGoesFromTheLastOpened_data()
+{
+    QTest::addColumn<QString>("refusing");
+    QTest::addColumn<QStringList>("finished");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("all close") << QString() << QStringList{"form", "second", "first"} << true;
+    QTest::newRow("the second refuses") << QStringLiteral("second") << QStringList{"form"} << false;
+}
+
+void TestMdiHost::closeAllGoesFromTheLastOpened()
+{
+    QFETCH(QString, refusing);
+    QFETCH(QStringList, finished);
+    QFETCH(bool, closed);
+    Fixture f;
+    TestWindow first(*f.context, QStringLiteral("first"));
+    TestWindow second(*f.context, QStringLiteral("second"));
+    QVERIFY(first.start());
+    QVERIFY(second.start());
+    TestWindow form(*f.context, QStringLiteral("form"), first.window());
+    QVERIFY(form.start());
+    for (TestWindow *w : {&first, &second, &form})
+        w->allowClose = w->procedureName() != refusing;
+
+    QCOMPARE(f.host->closeAll(), closed);
+    QCOMPARE(g_finished, finished);
+    QCOMPARE(int(f.host->running().size()), 3 - int(finished.size()));
+    for (TestWindow *w : {&first, &second, &form})
+        w->endWith(Response::Cancelled);
+}
+
+void TestMdiHost::withoutAHostWindowsAreTheirOwn()
+{
+    Fixture f;
+    TestWindow list(*f.context, QStringLiteral("list"));
+    QVERIFY(list.start());
+    QPointer<QDialog> hosted = list.window();
+    // The host goes while a window is inside: the window is left to its procedure.
+    f.host.reset();
+    QVERIFY(!ProcedureWindow::host());
+    QVERIFY(hosted);
+    list.endWith(Response::Completed);
+
+    TestWindow alone(*f.context, QStringLiteral("alone"));
+    QVERIFY(alone.start());
+    QVERIFY(alone.window()->isWindow());
+    TestWindow form(*f.context, QStringLiteral("form"), alone.window());
+    QVERIFY(form.start());
+    QCOMPARE(form.window()->windowModality(), Qt::WindowModal);
+    form.endWith(Response::Completed);
+    alone.endWith(Response::Completed);
+    QVERIFY(f.area->subWindowList().isEmpty());
+}
+
+QTEST_MAIN(TestMdiHost)
+#include "tst_mdihost.moc"
