@@ -24,6 +24,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -266,8 +267,11 @@ void MainFrame::buildMenu()
     connect(addItem(window, tr("&Arrange Icons"), tr("Arrange the icons for minimized windows"), QString()),
             &QAction::triggered, this, &MainFrame::arrangeIcons);
 
-    // The frame's own help topic, also on F1.
+    // The frame's own help topic, also on F1 unless a child window is
+    // active: then F1 is that window's.
     auto *frameHelp = new WindowHelp(this, QStringLiteral("'Ambrel Series'.htm"));
+    connect(m_mdi, &QMdiArea::subWindowActivated, frameHelp,
+            [frameHelp](QMdiSubWindow *active) { frameHelp->shortcut()->setEnabled(!active); });
     QMenu *help = menuBar()->addMenu(tr("&Help"));
     connect(addItem(help, tr("&Contents"), tr("View the contents of the help file"), QString()),
             &QAction::triggered, frameHelp, &WindowHelp::showIndex);

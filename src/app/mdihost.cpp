@@ -1,9 +1,14 @@
 #include "mdihost.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -11,17 +16,23 @@ namespace tavimo {
 
 namespace {
 
-// A child window whose close box goes through its procedure's close rules.
+// A child window whose close box goes through its procedure's close rules,
+// its forms first.
 class HostedSubWindow : public QMdiSubWindow
 {
 public:
-    explicit HostedSubWindow(ProcedureWindow &procedure) : m_procedure(&procedure) {}
+    HostedSubWindow(MdiHost &host, ProcedureWindow &procedure) : m_host(&host), m_procedure(&procedure) {}
 
 protected:
     void closeEvent(QCloseEvent *event) override
     {
-        // Minimised, the dialog is hidden and would close without asking.
+        // Asked here rather than through the dialog, which is hidden while
+        // the child window is minimised and would close without asking.
         if (m_procedure && m_procedure->isRunning()) {
+            if (m_host && !m_host->closeFormsOf(this)) {
+                event->ignore();
+                return;
+            }
             m_procedure->window()->reject();
             if (m_procedure && m_procedure->isRunning()) {
                 event->ignore();
@@ -32,28 +43,60 @@ protected:
     }
 
 private:
+    QPointer<MdiHost> m_host;
     QPointer<ProcedureWindow> m_procedure;
 };
+
+bool isInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QWidget *widgetOf(QObject *object)
+{
+    if (object->isWidgetType())
+        return static_cast<QWidget *>(object);
+    if (auto *shortcut = qobject_cast<QShortcut *>(object))
+        return qobject_cast<QWidget *>(shortcut->parent());
+    return nullptr;
+}
 
 } // namespace
 
 MdiHost::MdiHost(QMdiArea *area) : m_area(area)
 {
     ProcedureWindow::setHost(this);
+    qApp->installEventFilter(this);
 }
 
 MdiHost::~MdiHost()
 {
+    qApp->removeEventFilter(this);
     if (ProcedureWindow::host() == this)
         ProcedureWindow::setHost(nullptr);
-    for (Entry &e : m_entries) {
+    for (Entry &e : m_entries)
         if (e.sub) {
             e.sub->setWidget(nullptr);
             delete e.sub.data();
         }
-        if (e.waiting)
-            e.waiting->setEnabled(true);
-    }
 }
 
 QMdiSubWindow *MdiHost::hostedAround(QWidget *widget) const
@@ -81,7 +124,6 @@ void MdiHost::opening(ProcedureWindow &procedure)
         procedure.window()->setWindowModality(Qt::NonModal);
         QWidget *top = owner->window();
         entry.waiting = top == m_area->window() ? static_cast<QWidget *>(sub) : top;
-        entry.waiting->setEnabled(false);
     }
     m_entries.push_back(entry);
 }
@@ -90,14 +132,17 @@ QMdiSubWindow *MdiHost::adopt(ProcedureWindow &procedure)
 {
     QDialog *dialog = procedure.window();
     // The size the window asked for, else what its contents want.
-    const QSize wanted = dialog->testAttribute(Qt::WA_Resized) ? dialog->size() : dialog->sizeHint();
-    auto *sub = new HostedSubWindow(procedure);
+    QSize wanted = dialog->testAttribute(Qt::WA_Resized) ? dialog->size() : dialog->sizeHint();
+    wanted = wanted.expandedTo(dialog->minimumSize());
+    if (dialog->hasHeightForWidth())
+        wanted.setHeight(std::max(wanted.height(), dialog->heightForWidth(wanted.width())));
+    auto *sub = new HostedSubWindow(*this, procedure);
     sub->setAttribute(Qt::WA_DeleteOnClose, false); // it goes with its procedure
     sub->setWidget(dialog);
     sub->setWindowIcon(m_area->window()->windowIcon());
     m_area->addSubWindow(sub);
     const QSize room = m_area->viewport()->size();
-    QSize size = wanted.grownBy(sub->contentsMargins());
+    QSize size = wanted.grownBy(sub->contentsMargins()).expandedTo(sub->minimumSizeHint());
     if (room.isValid() && !room.isEmpty())
         size = size.boundedTo(room);
     sub->resize(size);
@@ -113,8 +158,6 @@ void MdiHost::closed(ProcedureWindow &procedure)
         return;
     const Entry entry = *it;
     m_entries.erase(it);
-    if (entry.waiting)
-        entry.waiting->setEnabled(true);
     if (entry.sub) {
         // The dialog stays the procedure's; the child window goes.
         if (entry.sub->widget() == procedure.window())
@@ -141,12 +184,92 @@ std::vector<ProcedureWindow *> MdiHost::running() const
     return out;
 }
 
-bool MdiHost::closeAll()
+bool MdiHost::isWaiting(const QWidget *window) const
 {
-    std::vector<QPointer<ProcedureWindow>> open;
-    for (ProcedureWindow *p : running())
-        open.emplace_back(p);
-    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+    return window && std::any_of(m_entries.begin(), m_entries.end(), [window](const Entry &e) {
+               return e.waiting == window && e.procedure && e.procedure->isRunning();
+           });
+}
+
+QWidget *MdiHost::waitingAround(QWidget *widget) const
+{
+    // Within the window the widget is in: a form is a window of its own.
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (isWaiting(w))
+            return w;
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+QDialog *MdiHost::hostedDialogAround(QWidget *widget) const
+{
+    for (QWidget *w = widget; w && !w->isWindow(); w = w->parentWidget())
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(w))
+            for (const Entry &e : m_entries)
+                if (e.sub == sub && e.procedure)
+                    return e.procedure->window();
+    return nullptr;
+}
+
+QAbstractButton *MdiHost::mnemonicButton(QDialog *dialog, const QKeyEvent *key) const
+{
+    if (!dialog || key->modifiers() != Qt::AltModifier)
+        return nullptr;
+    const QKeySequence pressed(key->keyCombination());
+    for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>())
+        if (b->window() == dialog->window() && b->isVisible() && b->isEnabled()
+            && QKeySequence::mnemonic(b->text()) == pressed)
+            return b;
+    return nullptr;
+}
+
+bool MdiHost::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Close) {
+        // A form's own forms close before it does.
+        if (watched->isWidgetType() && isWaiting(static_cast<QWidget *>(watched))
+            && !closeFormsOf(static_cast<QWidget *>(watched))) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+    if (!isInput(type))
+        return false;
+    QWidget *target = widgetOf(watched);
+    if (!target)
+        return false;
+    if (waitingAround(target)) {
+        // Taken and dropped: no shortcut of a waiting window may fire either.
+        event->accept();
+        return true;
+    }
+    // The mnemonics of the child window with the focus come before the
+    // frame's menu bar, which shares the frame's window with them.
+    if (type == QEvent::ShortcutOverride) {
+        m_pendingMnemonic = mnemonicButton(hostedDialogAround(target), static_cast<QKeyEvent *>(event));
+        if (m_pendingMnemonic) {
+            event->accept();
+            return true;
+        }
+    } else if (type == QEvent::KeyPress && m_pendingMnemonic) {
+        QPointer<QAbstractButton> button = mnemonicButton(hostedDialogAround(target), static_cast<QKeyEvent *>(event));
+        m_pendingMnemonic = nullptr;
+        if (button) {
+            button->setFocus(Qt::ShortcutFocusReason);
+            button->animateClick();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MdiHost::closeNewestFirst(const std::vector<QPointer<ProcedureWindow>> &procedures)
+{
+    for (auto it = procedures.rbegin(); it != procedures.rend(); ++it) {
         if (!*it || !(*it)->isRunning())
             continue;
         (*it)->window()->reject();
@@ -154,6 +277,30 @@ bool MdiHost::closeAll()
             return false;
     }
     return true;
+}
+
+bool MdiHost::closeAll()
+{
+    std::vector<QPointer<ProcedureWindow>> open;
+    for (ProcedureWindow *p : running())
+        open.emplace_back(p);
+    return closeNewestFirst(open);
+}
+
+bool MdiHost::closeFormsOf(const QWidget *window)
+{
+    // The forms it waits for, the forms they wait for, and so on.
+    std::vector<const QWidget *> waiting{window};
+    std::vector<QPointer<ProcedureWindow>> forms;
+    for (const Entry &e : m_entries) {
+        if (!e.procedure || !e.procedure->isRunning() || !e.waiting)
+            continue;
+        if (std::find(waiting.begin(), waiting.end(), e.waiting.data()) != waiting.end()) {
+            forms.emplace_back(e.procedure);
+            waiting.push_back(e.procedure->window());
+        }
+    }
+    return closeNewestFirst(forms);
 }
 
 } // namespace tavimo

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class QAbstractButton;
+class QKeyEvent;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -14,15 +16,15 @@ namespace tavimo {
 
 // Keeps the windows started from the menu inside the frame: a window
 // without an owner becomes a child window of the frame's work area, and a
-// form owned by one of them waits with only that window, not the frame.
-// A window that calls setHostable(false) stays a window of its own.
+// form owned by one of them keeps only that window waiting, not the whole
+// frame. A window that calls setHostable(false) stays a window of its own.
 class MdiHost : public QObject, public WindowHost
 {
     Q_OBJECT
 public:
-    // Installs itself as the procedures' host; not owned by the area.
+    // Installs itself as the procedures' host.
     explicit MdiHost(QMdiArea *area);
-    // Lets go of every window still inside, which stay with their procedures.
+    // Lets go of every window still inside; they stay with their procedures.
     ~MdiHost() override;
 
     void opening(ProcedureWindow &procedure) override;
@@ -32,22 +34,34 @@ public:
     QMdiSubWindow *subWindowOf(const ProcedureWindow &procedure) const;
     // The procedures running since the host was made, in the order they opened.
     std::vector<ProcedureWindow *> running() const;
+    // A window that takes no input until the forms it started end.
+    bool isWaiting(const QWidget *window) const;
     // Asks every running procedure to close, the last opened first (forms
     // before the windows they belong to). False when one would not.
     bool closeAll();
+    // Closes the forms that keep `window` waiting, the last opened first.
+    bool closeFormsOf(const QWidget *window);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Entry
     {
         QPointer<ProcedureWindow> procedure;
-        QPointer<QMdiSubWindow> sub;     // hosted
-        QPointer<QWidget> waiting;       // the window this one keeps waiting
+        QPointer<QMdiSubWindow> sub; // hosted
+        QPointer<QWidget> waiting;   // the window this one keeps waiting
     };
     QMdiSubWindow *adopt(ProcedureWindow &procedure);
     QMdiSubWindow *hostedAround(QWidget *widget) const;
+    QWidget *waitingAround(QWidget *widget) const;
+    QDialog *hostedDialogAround(QWidget *widget) const;
+    QAbstractButton *mnemonicButton(QDialog *dialog, const QKeyEvent *key) const;
+    bool closeNewestFirst(const std::vector<QPointer<ProcedureWindow>> &procedures);
 
     QPointer<QMdiArea> m_area;
     std::vector<Entry> m_entries;
+    QPointer<QAbstractButton> m_pendingMnemonic;
 };
 
 } // namespace tavimo

@@ -44,6 +44,7 @@ void ShowDoc::createContents(QDialog *window)
     m_linesLayout->setSpacing(2);
     layout->addLayout(m_linesLayout);
     layout->addSpacing(12);
+    layout->addStretch(1); // a taller window keeps the lines together
 
     auto *buttons = new QHBoxLayout;
     m_emailButton = new QPushButton(tr("Send an Email To Dr."), window);

@@ -7,6 +7,7 @@
 #include "errormanager.h"
 #include "filemanager.h"
 #include "frametray.h"
+#include "helpviewer.h"
 #include "infowindows.h"
 #include "mainframe.h"
 #include "mdihost.h"
@@ -196,6 +197,7 @@ private slots:
     void twoListsKeepTheirOwnBuffersAndCloseWithTheFrame();
     void minimisingWithoutATrayRestoresTheFrame();
     void viewPdfDocumentsOpensTheUploadFolder();
+    void f1ShowsTheActiveWindowsHelp();
 
 private:
     QTemporaryDir m_home;
@@ -578,6 +580,27 @@ void TestMainFrame::viewPdfDocumentsOpensTheUploadFolder()
     QVERIFY(QFileInfo(folder).isDir());
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(folder)});
     QCOMPARE(f.presenter.count(), 0);
+}
+
+void TestMainFrame::f1ShowsTheActiveWindowsHelp()
+{
+    Fixture f;
+    Frame w(f);
+    QVERIFY(w.open());
+    QApplication::setActiveWindow(&w.frame);
+    QTest::keyClick(&w.frame, Qt::Key_F1);
+    QCOMPARE(HelpViewer::shared()->currentTopic(), QStringLiteral("'Ambrel Series'.htm"));
+    HelpViewer::shared()->hide();
+
+    w.frame.startInNewContext(QStringLiteral("BrowseDoctors"));
+    auto *list = qobject_cast<BrowseDoctors *>(w.frame.host().running().back());
+    QVERIFY(list);
+    w.frame.mdiArea()->setActiveSubWindow(w.frame.host().subWindowOf(*list));
+    list->list().list()->setFocus();
+    QTest::keyClick(list->list().list(), Qt::Key_F1);
+    QCOMPARE(HelpViewer::shared()->currentTopic(), QStringLiteral("browsedoctors.htm"));
+    HelpViewer::releaseShared();
+    QVERIFY(w.frame.close());
 }
 
 QTEST_MAIN(TestMainFrame)

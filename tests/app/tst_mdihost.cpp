@@ -10,6 +10,11 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -39,10 +44,33 @@ protected:
     {
         auto *layout = new QVBoxLayout(window);
         layout->addWidget(new QLabel(procedureName(), window));
+        layout->addWidget(new QLineEdit(window));
+        auto *button = new QPushButton(QStringLiteral("&Help"), window);
+        button->setAutoDefault(false);
+        layout->addWidget(button);
         window->resize(320, 200);
     }
     bool closeRequested() override { return allowClose; }
 };
+
+// Clicks that reach the window's button, keys that reach its entry.
+int clicks(TestWindow &w)
+{
+    auto *button = w.window()->findChild<QPushButton *>();
+    QSignalSpy spy(button, &QPushButton::clicked);
+    QTest::mouseClick(button, Qt::LeftButton);
+    return int(spy.count());
+}
+
+int keys(TestWindow &w)
+{
+    auto *entry = w.window()->findChild<QLineEdit *>();
+    const QString before = entry->text();
+    QTest::keyClick(entry, Qt::Key_X);
+    const int typed = entry->text().size() - before.size();
+    entry->setText(before);
+    return typed;
+}
 
 struct Fixture
 {
@@ -82,6 +110,10 @@ private slots:
     void closeBoxFollowsTheCloseRules_data();
     void closeBoxFollowsTheCloseRules();
     void formsKeepOnlyTheirOwnWindowWaiting();
+    void closingAWaitingWindowClosesItsFormsFirst_data();
+    void closingAWaitingWindowClosesItsFormsFirst();
+    void closingAWaitingFormClosesItsFormFirst();
+    void mnemonicsOfTheActiveChildWindowComeFirst();
     void closeAllGoesFromTheLastOpened_data();
     void closeAllGoesFromTheLastOpened();
     void withoutAHostWindowsAreTheirOwn();
@@ -177,22 +209,32 @@ void TestMdiHost::formsKeepOnlyTheirOwnWindowWaiting()
     QVERIFY(!f.host->subWindowOf(form));
     QVERIFY(form.window()->isWindow());
     QCOMPARE(form.window()->windowModality(), Qt::NonModal);
-    QVERIFY(!listSub->isEnabled());
-    QVERIFY(otherSub->isEnabled());
-    QVERIFY(f.frame.isEnabled());
+    QVERIFY(f.host->isWaiting(listSub));
+    QVERIFY(!f.host->isWaiting(otherSub));
+
+    // The list takes no clicks or keys; the other window and the form do.
+    QCOMPARE(clicks(list), 0);
+    QCOMPARE(clicks(other), 1);
+    QCOMPARE(clicks(form), 1);
+    QCOMPARE(keys(list), 0);
+    QCOMPARE(keys(form), 1);
 
     // A form of the form keeps the first form waiting, not the frame.
     TestWindow inner(*f.context, QStringLiteral("inner"), form.window());
     QVERIFY(inner.start());
     QCOMPARE(inner.window()->windowModality(), Qt::NonModal);
-    QVERIFY(!form.window()->isEnabled());
-    QVERIFY(otherSub->isEnabled());
+    QVERIFY(f.host->isWaiting(form.window()));
+    QCOMPARE(clicks(form), 0);
+    QCOMPARE(clicks(inner), 1);
+    QCOMPARE(clicks(other), 1);
 
     inner.endWith(Response::Completed);
-    QVERIFY(form.window()->isEnabled());
-    QVERIFY(!listSub->isEnabled());
+    QVERIFY(!f.host->isWaiting(form.window()));
+    QCOMPARE(clicks(form), 1);
+    QCOMPARE(clicks(list), 0);
     form.endWith(Response::Completed);
-    QVERIFY(listSub->isEnabled());
+    QVERIFY(!f.host->isWaiting(listSub));
+    QCOMPARE(clicks(list), 1);
 
     // A window owned by the frame itself holds the frame, as before.
     TestWindow frameModal(*f.context, QStringLiteral("frame's"), &f.frame);
@@ -202,6 +244,77 @@ void TestMdiHost::formsKeepOnlyTheirOwnWindowWaiting()
     frameModal.endWith(Response::Completed);
     list.endWith(Response::Cancelled);
     other.endWith(Response::Cancelled);
+}
+
+void TestMdiHost::closingAWaitingWindowClosesItsFormsFirst_data()
+{
+    QTest::addColumn<QString>("refusing");
+    QTest::addColumn<QStringList>("finished");
+    QTest::newRow("all close") << QString() << QStringList{"inner", "form", "list"};
+    QTest::newRow("the form refuses") << QStringLiteral("form") << QStringList{"inner"};
+}
+
+void TestMdiHost::closingAWaitingWindowClosesItsFormsFirst()
+{
+    QFETCH(QString, refusing);
+    QFETCH(QStringList, finished);
+    Fixture f;
+    TestWindow list(*f.context, QStringLiteral("list"));
+    QVERIFY(list.start());
+    TestWindow form(*f.context, QStringLiteral("form"), list.window());
+    QVERIFY(form.start());
+    TestWindow inner(*f.context, QStringLiteral("inner"), form.window());
+    QVERIFY(inner.start());
+    form.allowClose = refusing != QLatin1String("form");
+    QPointer<QMdiSubWindow> sub = f.host->subWindowOf(list);
+    sub->close();
+    QCOMPARE(g_finished, finished);
+    QCOMPARE(list.isRunning(), !refusing.isEmpty());
+    for (TestWindow *w : {&inner, &form, &list}) {
+        w->allowClose = true;
+        w->endWith(Response::Cancelled);
+    }
+}
+
+void TestMdiHost::closingAWaitingFormClosesItsFormFirst()
+{
+    Fixture f;
+    TestWindow list(*f.context, QStringLiteral("list"));
+    QVERIFY(list.start());
+    TestWindow form(*f.context, QStringLiteral("form"), list.window());
+    QVERIFY(form.start());
+    TestWindow inner(*f.context, QStringLiteral("inner"), form.window());
+    QVERIFY(inner.start());
+    // As the desktop's close box would.
+    QVERIFY(form.window()->close());
+    QCOMPARE(g_finished, (QStringList{"inner", "form"}));
+    QVERIFY(list.isRunning());
+    list.endWith(Response::Cancelled);
+}
+
+void TestMdiHost::mnemonicsOfTheActiveChildWindowComeFirst()
+{
+    Fixture f;
+    auto *menu = f.frame.menuBar()->addMenu(QStringLiteral("&Help"));
+    QSignalSpy menuShown(menu, &QMenu::aboutToShow);
+    TestWindow list(*f.context, QStringLiteral("list"));
+    QVERIFY(list.start());
+    QPushButton *help = list.window()->findChild<QPushButton *>();
+    QSignalSpy clicked(help, &QPushButton::clicked);
+    f.area->setActiveSubWindow(f.host->subWindowOf(list));
+    QLineEdit *entry = list.window()->findChild<QLineEdit *>();
+    entry->setFocus();
+    QTest::keyClick(entry, Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(clicked.count(), 1);
+    QCOMPARE(menuShown.count(), 0);
+    // A letter no button of the window has still reaches the menu bar.
+    auto *window = f.frame.menuBar()->addMenu(QStringLiteral("&Window"));
+    QSignalSpy windowShown(window, &QMenu::aboutToShow);
+    QTest::keyClick(entry, Qt::Key_W, Qt::AltModifier);
+    QTRY_COMPARE(windowShown.count(), 1);
+    window->close();
+    QCOMPARE(clicked.count(), 1);
+    list.endWith(Response::Cancelled);
 }
 
 void TestMdiHost::closeAllGoesFromTheLastOpened_data()
