@@ -157,7 +157,11 @@ void MdiHost::closed(ProcedureWindow &procedure)
     if (it == m_entries.end())
         return;
     const Entry entry = *it;
-    m_entries.erase(it);
+    // Its caller's window waits on until execute() has returned.
+    if (entry.waiting && procedure.isExecuting())
+        it->sub = nullptr;
+    else
+        m_entries.erase(it);
     if (entry.sub) {
         // The dialog stays the procedure's; the child window goes.
         if (entry.sub->widget() == procedure.window())
@@ -165,6 +169,13 @@ void MdiHost::closed(ProcedureWindow &procedure)
         entry.sub->hide();
         entry.sub->deleteLater();
     }
+}
+
+void MdiHost::returned(ProcedureWindow &procedure)
+{
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [&](const Entry &e) { return e.procedure == &procedure && !e.procedure->isRunning(); }),
+                    m_entries.end());
 }
 
 QMdiSubWindow *MdiHost::subWindowOf(const ProcedureWindow &procedure) const
@@ -187,7 +198,7 @@ std::vector<ProcedureWindow *> MdiHost::running() const
 bool MdiHost::isWaiting(const QWidget *window) const
 {
     return window && std::any_of(m_entries.begin(), m_entries.end(), [window](const Entry &e) {
-               return e.waiting == window && e.procedure && e.procedure->isRunning();
+               return e.waiting == window && e.procedure && (e.procedure->isRunning() || e.procedure->isExecuting());
            });
 }
 

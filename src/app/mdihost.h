@@ -29,12 +29,15 @@ public:
 
     void opening(ProcedureWindow &procedure) override;
     void closed(ProcedureWindow &procedure) override;
+    void returned(ProcedureWindow &procedure) override;
 
     // The child window of a procedure, null when it has none.
     QMdiSubWindow *subWindowOf(const ProcedureWindow &procedure) const;
     // The procedures running since the host was made, in the order they opened.
     std::vector<ProcedureWindow *> running() const;
-    // A window that takes no input until the forms it started end.
+    // A window that takes no input until the forms it started are back
+    // with it: a form that has closed may still be on its way back behind
+    // a form of another window that opened later.
     bool isWaiting(const QWidget *window) const;
     // Asks every running procedure to close, the last opened first (forms
     // before the windows they belong to). False when one would not.

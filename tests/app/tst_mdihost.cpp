@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace tavimo;
@@ -114,6 +115,7 @@ private slots:
     void closingAWaitingWindowClosesItsFormsFirst();
     void closingAWaitingFormClosesItsFormFirst();
     void mnemonicsOfTheActiveChildWindowComeFirst();
+    void aFormKeepsItsWindowWaitingUntilItIsBack();
     void closeAllGoesFromTheLastOpened_data();
     void closeAllGoesFromTheLastOpened();
     void withoutAHostWindowsAreTheirOwn();
@@ -369,6 +371,41 @@ void TestMdiHost::withoutAHostWindowsAreTheirOwn()
     form.endWith(Response::Completed);
     alone.endWith(Response::Completed);
     QVERIFY(f.area->subWindowList().isEmpty());
+}
+
+void TestMdiHost::aFormKeepsItsWindowWaitingUntilItIsBack()
+{
+    Fixture f;
+    TestWindow first(*f.context, QStringLiteral("first"));
+    TestWindow second(*f.context, QStringLiteral("second"));
+    QVERIFY(first.start());
+    QVERIFY(second.start());
+    QMdiSubWindow *firstSub = f.host->subWindowOf(first);
+    TestWindow firstForm(*f.context, QStringLiteral("first's form"), first.window());
+    bool waitingBehindTheOtherForm = false;
+    int clicksBehindTheOtherForm = -1;
+    bool waitingUntilItsLoopEnds = false;
+    // The second window's form opens while the first's waits, and the first's
+    // form closes before it: its execute() can only return after the other's.
+    QTimer::singleShot(0, [&] {
+        TestWindow secondForm(*f.context, QStringLiteral("second's form"), second.window());
+        QTimer::singleShot(0, [&] {
+            firstForm.endWith(Response::Completed);
+            waitingBehindTheOtherForm = f.host->isWaiting(firstSub);
+            clicksBehindTheOtherForm = clicks(first);
+            secondForm.endWith(Response::Completed);
+        });
+        secondForm.execute();
+        waitingUntilItsLoopEnds = f.host->isWaiting(firstSub);
+    });
+    QCOMPARE(firstForm.execute(), int(Response::Completed));
+    QVERIFY(waitingBehindTheOtherForm);
+    QCOMPARE(clicksBehindTheOtherForm, 0);
+    QVERIFY(waitingUntilItsLoopEnds);
+    QVERIFY(!f.host->isWaiting(firstSub));
+    QCOMPARE(clicks(first), 1);
+    first.endWith(Response::Cancelled);
+    second.endWith(Response::Cancelled);
 }
 
 QTEST_MAIN(TestMdiHost)

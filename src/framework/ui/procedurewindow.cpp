@@ -108,12 +108,15 @@ int ProcedureWindow::execute()
 {
     if (!start())
         return response ? response : Response::Cancelled;
+    WindowHost *host = m_host;
     if (m_running) {
         QEventLoop loop;
         m_loop = &loop;
         loop.exec();
         m_loop = nullptr;
     }
+    if (host && host == g_host)
+        host->returned(*this);
     return response ? response : Response::Cancelled;
 }
 

@@ -39,6 +39,9 @@ public:
     // The procedure has finished; its window is hidden. Also called for
     // windows the host let be.
     virtual void closed(ProcedureWindow &procedure) = 0;
+    // A procedure run with execute() is back with its caller, after
+    // closed(); until then its caller's context is still waiting.
+    virtual void returned(ProcedureWindow &procedure) { (void)procedure; }
 };
 
 // The request a caller hands a procedure, and the response it gets back.
@@ -74,6 +77,8 @@ public:
     // ends by itself (finished() is emitted). False when set-up ended it.
     bool start();
     bool isRunning() const { return m_running; }
+    // Inside execute(), until it returns.
+    bool isExecuting() const { return m_loop != nullptr; }
     void endWith(int response);
 
     // Runs another procedure in this context with a request and returns
