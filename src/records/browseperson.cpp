@@ -30,16 +30,16 @@ void BrowsePerson::createBrowses(QWidget *area)
     addOrderTab(b, tr("&1) By Name"), persons.keyIndex(QStringLiteral("PER:ByName")));
     b.attachLocator();
     b.attachStep(BrowseStep::Letters | BrowseStep::Digits);
-    b.addColumn(tr("Name"), QStringLiteral("PER:PERSONSNAME"), QStringLiteral("s40"), 30);
-    b.addColumn(tr("Street Address"), QStringLiteral("PER:STREETADDRESS"), QStringLiteral("s40"), 30);
-    b.addColumn(tr("City"), QStringLiteral("PER:CITY"), QString(), 18);
-    b.addColumn(tr("Zip Code"), QStringLiteral("PER:ZIPCODE"), QString(), 10);
+    b.addColumn(tr("Name"), QStringLiteral("PER:PERSONSNAME"), QStringLiteral("s40"), 22);
+    b.addColumn(tr("Street Address"), QStringLiteral("PER:STREETADDRESS"), QStringLiteral("s40"), 22);
+    b.addColumn(tr("City"), QStringLiteral("PER:CITY"), QString(), 14);
+    b.addColumn(tr("Zip Code"), QStringLiteral("PER:ZIPCODE"), QString(), 8);
     b.addColumn(tr("Phone Number"), QStringLiteral("PER:PHONENUMBER"), QStringLiteral("(###) ###-####"), 14);
     b.addColumn(tr("Gender"), QStringLiteral("PER:GENDER"), QString(), 6);
-    b.addColumn(tr("Email Address"), QStringLiteral("PER:EMAILADDRESS"), QStringLiteral("s40"), 28);
-    b.addColumn(tr("Primary Contact Name"), QStringLiteral("PER:PRIMARYCONTACTNAME"), QStringLiteral("s40"), 24);
+    b.addColumn(tr("Email Address"), QStringLiteral("PER:EMAILADDRESS"), QStringLiteral("s40"), 22);
+    b.addColumn(tr("Primary Contact Name"), QStringLiteral("PER:PRIMARYCONTACTNAME"), QStringLiteral("s40"), 20);
     b.addColumn(tr("Primary Contact Relationship"), QStringLiteral("PER:PRIMARYCONTACTRELATIONSHIP"), QString(),
-                20);
+                14);
     addActionButtons(b, {BrowseManager::ViewControl, BrowseManager::InsertControl, BrowseManager::ChangeControl,
                          BrowseManager::DeleteControl});
     b.setUpdateProcedure([this] { return runForm(); });
@@ -58,7 +58,8 @@ void BrowsePerson::createBrowses(QWidget *area)
 
     BrowseList *list = b.list();
     list->horizontalHeader()->setStretchLastSection(true);
-    window()->resize(std::clamp(list->horizontalHeader()->length() / 2, 760, 1000), list->heightForRows(16) + 130);
+    const int wide = list->horizontalHeader()->length() + list->verticalScrollBar()->sizeHint().width() + 48;
+    window()->resize(std::clamp(wide, 760, 1060), list->heightForRows(16) + 130);
 }
 
 int BrowsePerson::runForm()

@@ -13,6 +13,9 @@
 #include "scriptedpresenter.h"
 #include "tables.h"
 #include "threadcontext.h"
+#include "mainframe.h"
+#include "procedures.h"
+#include "registerprocedures.h"
 #include "updatepersonsname.h"
 
 #include <QApplication>
@@ -20,6 +23,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -171,6 +176,23 @@ int main(int argc, char **argv)
         ++failures;
     }
     persons.close();
+
+    // The frame with the people list, as "Add Update or Change Profiles" opens it.
+    {
+        registerProcedures();
+        MainFrame frame(context, data.path());
+        frame.setSponsorWindow([](ThreadContext &, QWidget *) {});
+        frame.setReminderWindow([](ThreadContext &, QWidget *) {});
+        frame.resize(1100, 640);
+        frame.show();
+        QApplication::processEvents();
+        frame.startInNewContext(QStringLiteral("BrowsePerson"));
+        QApplication::processEvents();
+        if (QMdiSubWindow *list = frame.mdiArea()->activeSubWindow())
+            list->move(16, 16);
+        failures += !save(&frame, out + QStringLiteral("/frame-people.png"));
+        frame.close();
+    }
 
     ErrorManager::global().setPresenter(nullptr);
     return failures ? 1 : 0;
