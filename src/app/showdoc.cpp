@@ -28,7 +28,10 @@ QStringList ShowDoc::linesOf(const Record &sponsor)
     auto field = [&sponsor](const char *name) { return sponsor.text(QString::fromLatin1(name)).trimmed(); };
     QStringList lines{field("SPO:DOCTORSNAME"), field("SPO:PRACTICENAME"), field("SPO:SPECIALTY"),
                       field("SPO:ADDRESS1"), field("SPO:ADDRESS2")};
-    lines << QStringLiteral("%1, %2 %3").arg(field("SPO:CITY"), field("SPO:STATE"), field("SPO:ZIPCODE"));
+    // No stray comma when the city or the rest is missing.
+    const QString region = (field("SPO:STATE") + QLatin1Char(' ') + field("SPO:ZIPCODE")).trimmed();
+    const QString city = field("SPO:CITY");
+    lines << (city.isEmpty() || region.isEmpty() ? (city + region) : city + QStringLiteral(", ") + region);
     if (!field("SPO:PHONENUMBER").isEmpty())
         lines << QStringLiteral("Phone: ") + field("SPO:PHONENUMBER");
     if (!field("SPO:FAXNUMBER").isEmpty())

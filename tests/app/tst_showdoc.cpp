@@ -164,7 +164,7 @@ void TestShowDoc::noSponsorShowsBlankLinesAndNoMail()
     Fixture f;
     ShowDoc doc(*f.context);
     QVERIFY(doc.start());
-    QCOMPARE(doc.lines(), (QStringList{"", "", "", "", "", ",  ", ""}));
+    QCOMPARE(doc.lines(), (QStringList{"", "", "", "", "", "", ""}));
     QVERIFY(!doc.emailButton()->isEnabled());
     // Escape goes through the close rules and ends it.
     QTest::keyClick(doc.window(), Qt::Key_Escape);
