@@ -590,8 +590,7 @@ QWidget *UpdatePersonsName::logTab(const PersonLogSpec &spec)
                 return Procedures::instance().run(report, context(), window());
             });
         } else {
-            PersonLogList *which = &list;
-            connect(sheet.print, &QPushButton::clicked, this, [this, &spec, which] { printLog(spec, *which); });
+            connect(sheet.print, &QPushButton::clicked, this, [this, &spec] { printLog(spec); });
         }
     }
     auto *help = plainButton(QString::fromLatin1(spec.helpCaption), page);
@@ -642,7 +641,6 @@ void UpdatePersonsName::createContents(QDialog *window)
 
 // ---- the life cycle --------------------------------------------------------------
 
-
 int UpdatePersonsName::setup()
 {
     const int result = FormWindow::setup();
@@ -668,6 +666,9 @@ int UpdatePersonsName::setup()
         // The form only shows: OK closes it, and the logs can only be looked at.
         okButton()->setVisible(true);
         okButton()->setEnabled(true);
+        button(tr("Save Record and Close"))->setVisible(false);
+        m_doctorDrop->list()->setEnabled(false);
+        m_planDrop->list()->setEnabled(false);
         for (LogSheet &s : m_logs)
             for (QPushButton *b : s.actions)
                 b->setVisible(false);
@@ -688,11 +689,6 @@ int UpdatePersonsName::setup()
         expenses->sumSelected();
     showUpdated();
     return ResultOk;
-}
-
-void UpdatePersonsName::teardown()
-{
-    FormWindow::teardown();
 }
 
 PersonLogList *UpdatePersonsName::logList(int tab) const
@@ -848,7 +844,7 @@ int UpdatePersonsName::runLogForm(const QString &procedure)
     return Procedures::instance().run(procedure, context(), window());
 }
 
-void UpdatePersonsName::printLog(const PersonLogSpec &spec, PersonLogList &)
+void UpdatePersonsName::printLog(const PersonLogSpec &spec)
 {
     const QString report = QString::fromLatin1(spec.report);
     if (spec.print == PersonLogSpec::Print::NewContext) {

@@ -65,7 +65,6 @@ protected:
     void createFields(QWidget *area) override;
     void createContents(QDialog *window) override;
     int setup() override;
-    void teardown() override;
     QString helpTopic() const override { return QStringLiteral("tavimo.htm"); }
 
 private:
@@ -83,7 +82,7 @@ private:
     void showUpdated();
     void pressOkStamped();
     int runLogForm(const QString &procedure);
-    void printLog(const PersonLogSpec &spec, PersonLogList &list);
+    void printLog(const PersonLogSpec &spec);
     void showTabHelp(const QString &topic);
     void viewImmunizationSchedule();
 

@@ -289,6 +289,9 @@ void TestProfileForm::viewModeOpensNothing()
             QVERIFY(open.form->logButton(spec.tab, control)->isHidden());
     QCOMPARE(open.shown(13).runAction(Request::Change), int(Response::Cancelled));
     QCOMPARE(runs, 0);
+    // Nothing can be picked into a record that is only shown.
+    QVERIFY(!open.form->doctorCombo()->list()->isEnabled());
+    QVERIFY(!open.form->planCombo()->list()->isEnabled());
     QVERIFY(open.form->okButton()->isVisible() || !open.form->okButton()->isHidden());
     open.form->okButton()->click();
     QVERIFY(!open.form->isRunning());
