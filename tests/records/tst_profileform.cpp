@@ -99,6 +99,7 @@ private slots:
     void logListsByNameOrSocialSecurity();
     void personNameMatchedOnFortyCharacters();
     void noNumberMatchesNobodyElse();
+    void labListOrderFollowsTheBuffer();
     void viewModeOpensNothing();
     void missingLogFormSaysSo();
     void expenseTotal();
@@ -271,6 +272,27 @@ void TestProfileForm::noNumberMatchesNobodyElse()
     QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", "Carl Ray"}, {"SUR:SURGICALPROCEDURE", "not his"}}));
     OpenForm open(f, Request::Change, QStringLiteral("Bob Ray"));
     QCOMPARE(open.column(6, 1), QStringList{QStringLiteral("his")});
+}
+
+// The laboratory list reads by name alone once the record in its buffer is
+// the person's, by name or number otherwise.
+void TestProfileForm::labListOrderFollowsTheBuffer()
+{
+    ProfileFixture f;
+    addAnn(f);
+    QVERIFY(f.add(tables::labTests(), {{"LAB:PERSONSNAME", Ann}, {"LAB:TESTNAME", "A1C"}}));
+    QVERIFY(f.add(tables::labTests(), {{"LAB:PERSONSNAME", "Annie Lee"}, {"LAB:TESTNAME", "Lipids"}, {"LAB:SOCIALSECURITY", AnnSsn}}));
+    OpenForm open(f, Request::Change);
+    QCOMPARE(open.shown(12).currentOrder(), 2);
+    QCOMPARE(open.column(12, 2).size(), 2);
+    open.form->setFormRunner([&f](const QString &) {
+        f.file(tables::labTests()).record().setText("LAB:PERSONSNAME", Ann);
+        return int(Response::Completed);
+    });
+    open.shown(12).highlight(1);
+    open.shown(12).runAction(Request::Change);
+    QCOMPARE(open.shown(12).currentOrder(), 1);
+    QCOMPARE(open.column(12, 2), QStringList{QStringLiteral("A1C")});
 }
 
 void TestProfileForm::viewModeOpensNothing()
