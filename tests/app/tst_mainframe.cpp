@@ -21,6 +21,7 @@
 #include "storedtable.h"
 #include "tables.h"
 #include "threadcontext.h"
+#include "contextfixture.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -98,25 +99,8 @@ QPushButton *buttonOf(QWidget *window, const QString &text)
     return nullptr;
 }
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        context = std::make_unique<ThreadContext>(config());
-    }
-    ContextConfig config() const
-    {
-        ContextConfig c = programContextConfig(tmp.path());
-        c.errors = const_cast<ErrorManager *>(&errors);
-        return c;
-    }
     void addSponsor(const QString &doctor, const QString &practice)
     {
         ThreadContext other(config());

@@ -7,6 +7,7 @@
 #include "procedurewindow.h"
 #include "scriptedpresenter.h"
 #include "threadcontext.h"
+#include "contextfixture.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -73,23 +74,14 @@ int keys(TestWindow &w)
     return typed;
 }
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
     QMainWindow frame;
     QMdiArea *area = new QMdiArea;
     std::unique_ptr<MdiHost> host;
 
     Fixture()
     {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        ContextConfig config = programContextConfig(tmp.path());
-        config.errors = &errors;
-        context = std::make_unique<ThreadContext>(config);
         frame.setCentralWidget(area);
         frame.resize(900, 700);
         frame.show();

@@ -13,6 +13,7 @@
 #include "storedtable.h"
 #include "tables.h"
 #include "threadcontext.h"
+#include "contextfixture.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -45,21 +46,8 @@ const Prescription kPrescriptions[] = {
     {"No reminder date", 9999, "Y", false},
 };
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        ContextConfig config = programContextConfig(tmp.path());
-        config.errors = &errors;
-        context = std::make_unique<ThreadContext>(config);
-    }
     void add(const Prescription &p)
     {
         FileManager &pre = *context->fileManager(tables::prescripts());

@@ -7,6 +7,7 @@
 #include "showdoc.h"
 #include "tables.h"
 #include "threadcontext.h"
+#include "contextfixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,21 +33,8 @@ public slots:
     void open(const QUrl &url) { urls << url; }
 };
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        ContextConfig config = programContextConfig(tmp.path());
-        config.errors = &errors;
-        context = std::make_unique<ThreadContext>(config);
-    }
     void addSponsor(const QMap<QString, QString> &fields)
     {
         FileManager &s = *context->fileManager(tables::sponsor());
