@@ -171,7 +171,7 @@ void PersonLogList::reset(bool force)
         changeOrder(wanted);
     else
         BrowseManager::reset(force);
-    if (m_spec.tab == 16)
+    if (m_spec.tab == 16 && loaded())
         sumSelected();
 }
 

@@ -685,8 +685,17 @@ int UpdatePersonsName::setup()
         if (s.list->openList() != ResultOk)
             return ResultFatal;
     }
-    if (PersonLogList *expenses = logList(16))
-        expenses->sumSelected();
+    // The total is added up when its list is first shown, as the list fills.
+    PersonLogList *expenses = logList(16);
+    QWidget *expensePage = expenses->list()->parentWidget();
+    auto sumWhenShown = [this, expenses, expensePage] {
+        if (m_tabs->currentWidget() == expensePage && !m_totalShown) {
+            m_totalShown = true;
+            expenses->sumSelected();
+        }
+    };
+    connect(m_tabs, &QTabWidget::currentChanged, this, sumWhenShown);
+    sumWhenShown();
     showUpdated();
     return ResultOk;
 }

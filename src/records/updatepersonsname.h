@@ -93,6 +93,7 @@ private:
     QPlainTextEdit *m_bpText = nullptr;
     QLabel *m_total = nullptr;
     QLabel *m_updated = nullptr;
+    bool m_totalShown = false;
     std::unique_ptr<TableDropCombo> m_doctorDrop;
     std::unique_ptr<TableDropCombo> m_planDrop;
     struct LogSheet
