@@ -679,7 +679,9 @@ int TableView::move(bool forward)
         m_resume = false;
         return finish(DriverCode::NoRecord);
     }
-    Row copy = *chosen;
+    // A read-ahead row is handed over, not copied; a merged one stays for
+    // reading back.
+    Row copy = chosen == primary ? std::move(*m_ahead.front()) : *chosen;
     if (chosen == primary)
         m_ahead.pop_front();
     m_at = At::Row;
