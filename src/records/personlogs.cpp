@@ -1,8 +1,8 @@
 #include "personlogs.h"
 
+#include "contextnames.h"
 #include "filemanager.h"
 #include "processvalues.h"
-#include "contextnames.h"
 #include "record.h"
 #include "relationmanager.h"
 #include "storedtable.h"
