@@ -60,7 +60,7 @@ const std::vector<PersonLogSpec> &PersonLogSpec::all()
         {11, "11) Prescriptions", &tables::prescripts,
          {{"PRE:ByName", "PRE:Active", "(NameOnPrescription=personname)"},
           {"PRE:ByName", "+PRE:DateFilled,+PRE:Active", "(PRE:PersonsName=personname or PRE:SocialSecurity = ssnum)"}},
-         S::Choice::BufferName, "PRE:PERSONSNAME",
+         S::Choice::Second, nullptr,
          {{"Date Filled", "PRE:DATEFILLED", "d17", 10},
           {"Active", "PRE:ACTIVE", "", 6},
           {"Drug Name As Prescribed", "PRE:DRUGNAMEASPRESCRIBED", "", 40},
@@ -153,12 +153,9 @@ int PersonLogList::chosenOrder()
         return 1;
     case PersonLogSpec::Choice::NameSet:
         return name.trimmed().isEmpty() ? 2 : 1;
+    case PersonLogSpec::Choice::Second:
+        return 2;
     case PersonLogSpec::Choice::BufferName:
-        // The prescription list's first order compares two process values,
-        // not a field: it would list everyone's prescriptions or none. The
-        // person's own are those of the second order.
-        if (m_spec.tab == 11)
-            return 2;
         return file().record().text(QString::fromLatin1(m_spec.choiceField)) == name ? 1 : 2;
     }
     return 1;

@@ -21,6 +21,9 @@ struct PersonLogSpec
         Fixed,       // one order
         NameSet,     // order 1 while the current person name is set
         BufferName,  // order 1 while the buffer's record carries the current person name
+        // Always order 2: the first compares two process values, not a
+        // field, and would list everyone's records or none.
+        Second,
     };
     // What the tab's print button does before its report.
     enum class Print {
@@ -61,8 +64,9 @@ struct PersonLogSpec
     static const PersonLogSpec *byTab(int tab);
 };
 
-// A child list of the profile form: picks its order by the spec's rule on
-// every reset; the expenses list also keeps the total of what it lists.
+// A child list of the profile form: picks one of its two orders on every
+// reset (by whether a name is set, or by the record in its buffer); the
+// expenses list also keeps the total of what it lists.
 class PersonLogList : public BrowseManager
 {
     Q_OBJECT

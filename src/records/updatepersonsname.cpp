@@ -648,8 +648,6 @@ int UpdatePersonsName::setup()
     Record &r = record();
 
     m_bpText->setPlainText(bloodPressureExplanation());
-    values.currentPerson.name = r.text("PER:PERSONSNAME").left(40);
-    values.currentPerson.gender = person::clipped(r.text("PER:GENDER"));
     genderChanged();
     if (!r.date("PER:BIRTHDATE").isNull()) {
         r.setReal("PER:AGE", person::ageOn(r.date("PER:BIRTHDATE"), Date::today()));
