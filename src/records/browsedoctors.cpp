@@ -1,49 +1,35 @@
 #include "browsedoctors.h"
 
-#include "browselist.h"
+#include "browsestep.h"
 #include "datacontext.h"
 #include "referenceforms.h"
-#include "relationmanager.h"
 #include "startedwindow.h"
-#include "tables.h"
 #include "threadcontext.h"
 
 #include <QDialog>
-#include <QHeaderView>
-#include <QScrollBar>
-
-#include <memory>
 
 namespace tavimo {
 
-BrowseDoctors::BrowseDoctors(ThreadContext &context, QWidget *owner)
-    : BrowseWindow(context, QStringLiteral("BrowseDoctors"), owner)
+const ListSpec &BrowseDoctors::declaration()
+{
+    static const ListSpec spec{
+        "BrowseDoctors", "List Doctors ", "Doctors",
+        {{"By Name", "DOC:ByName"}},
+        true, BrowseStep::Letters | BrowseStep::Digits,
+        {{"Doctors Name", "DOC:DOCTORSNAME", "s50", 50}, {"Phone Number", "DOC:PHONENUMBER", "s14", 14}},
+        {BrowseManager::SelectControl, BrowseManager::ViewControl, BrowseManager::InsertControl,
+         BrowseManager::ChangeControl, BrowseManager::DeleteControl},
+        "UpdateDoctors", "browsedoctors.htm"};
+    return spec;
+}
+
+BrowseDoctors::BrowseDoctors(ThreadContext &context, QWidget *owner) : DeclaredList(context, declaration(), owner)
 {
 }
 
-void BrowseDoctors::createBrowses(QWidget *area)
+std::unique_ptr<FormWindow> BrowseDoctors::makeForm()
 {
-    const TableLayout &doctors = tables::doctors();
-    BrowseManager &b = addBrowse(std::make_unique<BrowseManager>(), *context().relationManager(doctors), area);
-    addOrderTab(b, tr("By Name"), doctors.keyIndex(QStringLiteral("DOC:ByName")));
-    b.attachLocator();
-    b.attachStep(BrowseStep::Letters | BrowseStep::Digits);
-    b.addColumn(tr("Doctors Name"), QStringLiteral("DOC:DOCTORSNAME"), QStringLiteral("s50"), 50);
-    b.addColumn(tr("Phone Number"), QStringLiteral("DOC:PHONENUMBER"), QStringLiteral("s14"), 14);
-    addActionButtons(b, {BrowseManager::SelectControl, BrowseManager::ViewControl, BrowseManager::InsertControl,
-                         BrowseManager::ChangeControl, BrowseManager::DeleteControl});
-    b.setUpdateProcedure([this] { return runForm(); });
-
-    // Room for the two columns and a comfortable page of doctors.
-    BrowseList *list = b.list();
-    const int wide = list->horizontalHeader()->length() + list->verticalScrollBar()->sizeHint().width() + 48;
-    window()->resize(std::max(wide, 520), list->heightForRows(14) + 110);
-}
-
-int BrowseDoctors::runForm()
-{
-    ReferenceForm form(context(), ReferenceForm::doctors(), window());
-    return m_runner ? m_runner(form) : form.execute();
+    return std::make_unique<ReferenceForm>(context(), ReferenceForm::doctors(), window());
 }
 
 BrowseDoctors *BrowseDoctors::startInNewContext(const QString &dataFolder)

@@ -1,23 +1,22 @@
 #pragma once
 
-#include "browsewindow.h"
+#include "declaredlist.h"
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 namespace tavimo {
 
-class FormWindow;
-
 // The doctors list: doctors by name with their phone numbers, kept through
 // the doctors entry form.
-class BrowseDoctors : public BrowseWindow
+class BrowseDoctors : public DeclaredList
 {
     Q_OBJECT
 public:
     explicit BrowseDoctors(ThreadContext &context, QWidget *owner = nullptr);
+
+    static const ListSpec &declaration();
 
     // Starts the list in the context given, as a window of its own (not
     // modal, whatever the owner), keeping the context alive until the
@@ -26,21 +25,8 @@ public:
     // The same in a new context over the data folder.
     static BrowseDoctors *startInNewContext(const QString &dataFolder);
 
-    // How the entry form is run; by default it waits for the user.
-    using FormRunner = std::function<int(FormWindow &form)>;
-    void setFormRunner(FormRunner runner) { m_runner = std::move(runner); }
-
-    BrowseManager &list() const { return browse(); }
-    QString helpTopic() const override { return QStringLiteral("browsedoctors.htm"); }
-
 protected:
-    void createBrowses(QWidget *area) override;
-    QString caption() const override { return QStringLiteral("List Doctors "); }
-
-private:
-    int runForm();
-
-    FormRunner m_runner;
+    std::unique_ptr<FormWindow> makeForm() override;
 };
 
 } // namespace tavimo

@@ -6,10 +6,13 @@
 #include "picturebinding.h"
 #include "record.h"
 #include "relationmanager.h"
+#include "softcheck.h"
 #include "storedtable.h"
 #include "threadcontext.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -18,9 +21,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QKeyEvent>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QLabel>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <map>
 
 namespace tavimo {
 
@@ -103,11 +111,63 @@ public:
     }
 };
 
+// Radio buttons whose values are stored in one text field.
+class OptionBinding : public FieldBinding
+{
+public:
+    OptionBinding(QWidget *box, int field, QButtonGroup *group) : FieldBinding(box, field), m_group(group) {}
+    void load(const Record &record) override
+    {
+        if (!m_group)
+            return;
+        const QString value = record.text(m_field);
+        // A value matching no button leaves them all clear.
+        m_group->setExclusive(false);
+        for (QAbstractButton *b : m_group->buttons())
+            b->setChecked(b->property("value").toString() == value);
+        m_group->setExclusive(true);
+    }
+    bool store(Record &record, QString *) override
+    {
+        if (QAbstractButton *b = m_group ? m_group->checkedButton() : nullptr)
+            record.setText(m_field, b->property("value").toString());
+        return true;
+    }
+
+private:
+    QPointer<QButtonGroup> m_group;
+};
+
+class SpinBinding : public FieldBinding
+{
+public:
+    using FieldBinding::FieldBinding;
+    void load(const Record &record) override
+    {
+        if (auto *s = qobject_cast<QSpinBox *>(m_control.data()))
+            s->setValue(int(record.integer(m_field)));
+    }
+    bool store(Record &record, QString *) override
+    {
+        if (auto *s = qobject_cast<QSpinBox *>(m_control.data()))
+            record.setInteger(m_field, s->value());
+        return true;
+    }
+};
+
 int fieldOf(const Record &record, const char *name)
 {
     const int field = record.layout().fieldIndex(QString::fromLatin1(name));
-    Q_ASSERT_X(field >= 0, "FormWindow::bind", name);
+    softCheck(field >= 0, "FormWindow::bind", QString::fromLatin1(name));
     return field;
+}
+
+// The last record saved in each table, so that Ctrl+H in the next form of
+// the table recalls what was entered before, as a person expects.
+std::map<QString, Record> &lastSaved()
+{
+    static std::map<QString, Record> records;
+    return records;
 }
 
 int textRoom(const Record &record, int field)
@@ -151,6 +211,8 @@ void FormWindow::bind(std::unique_ptr<FieldBinding> binding)
 QLineEdit *FormWindow::bindText(QLineEdit *edit, const char *field)
 {
     const int f = fieldOf(record(), field);
+    if (f < 0)
+        return edit;
     edit->setMaxLength(textRoom(record(), f));
     bind(std::make_unique<TextBinding>(edit, f));
     return edit;
@@ -160,7 +222,8 @@ QLineEdit *FormWindow::bindText(QLineEdit *edit, const char *field, const QStrin
 {
     const int f = fieldOf(record(), field);
     const std::optional<Picture> parsed = Picture::parse(picture);
-    Q_ASSERT_X(parsed, "FormWindow::bindText", qPrintable(picture));
+    if (f < 0 || !softCheck(parsed.has_value(), "FormWindow::bindText", picture))
+        return edit;
     if (isTextType(record().layout().field(f).type))
         edit->setMaxLength(std::max(textRoom(record(), f), parsed ? parsed->width() : 0));
     bind(std::make_unique<PictureBinding>(edit, f, parsed ? *parsed : Picture()));
@@ -169,14 +232,38 @@ QLineEdit *FormWindow::bindText(QLineEdit *edit, const char *field, const QStrin
 
 QCheckBox *FormWindow::bindCheck(QCheckBox *box, const char *field, const QString &on, const QString &off)
 {
-    bind(std::make_unique<CheckBinding>(box, fieldOf(record(), field), on, off));
+    if (const int f = fieldOf(record(), field); f >= 0)
+        bind(std::make_unique<CheckBinding>(box, f, on, off));
     return box;
 }
 
 QComboBox *FormWindow::bindChoice(QComboBox *box, const char *field)
 {
-    bind(std::make_unique<ChoiceBinding>(box, fieldOf(record(), field)));
+    if (const int f = fieldOf(record(), field); f >= 0)
+        bind(std::make_unique<ChoiceBinding>(box, f));
     return box;
+}
+
+QWidget *FormWindow::bindOption(QWidget *box, QButtonGroup *group, const char *field)
+{
+    if (const int f = fieldOf(record(), field); f >= 0)
+        bind(std::make_unique<OptionBinding>(box, f, group));
+    return box;
+}
+
+QSpinBox *FormWindow::bindSpin(QSpinBox *spin, const char *field, int low, int high)
+{
+    spin->setRange(low, high);
+    if (const int f = fieldOf(record(), field); f >= 0)
+        bind(std::make_unique<SpinBinding>(spin, f));
+    return spin;
+}
+
+void FormWindow::setRecallable(QWidget *control, bool recallable)
+{
+    std::erase(m_notRecalled, control);
+    if (!recallable)
+        m_notRecalled.push_back(control);
 }
 
 QPlainTextEdit *FormWindow::bindMemo(QPlainTextEdit *edit)
@@ -213,14 +300,59 @@ bool FormWindow::takeEntries(bool reject)
             continue;
         QString reason;
         if (!b->store(record(), &reason) && reject) {
-            QApplication::beep();
-            b->control()->setFocus();
-            if (auto *e = qobject_cast<QLineEdit *>(b->control()))
-                e->selectAll();
+            refuseEntry(b->control(), reason);
             return false;
         }
     }
     return true;
+}
+
+QString FormWindow::promptOf(QWidget *control) const
+{
+    QString prompt;
+    if (m_window)
+        for (QLabel *label : m_window->findChildren<QLabel *>())
+            if (label->buddy() == control) {
+                prompt = label->text();
+                break;
+            }
+    if (prompt.isEmpty())
+        if (auto *button = qobject_cast<QAbstractButton *>(control))
+            prompt = button->text();
+    if (prompt.isEmpty())
+        prompt = control->accessibleName();
+    if (prompt.isEmpty())
+        prompt = control->objectName();
+    prompt.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    while (prompt.endsWith(QLatin1Char(':')) || prompt.endsWith(QLatin1Char(' ')))
+        prompt.chop(1);
+    return prompt;
+}
+
+void FormWindow::refuseEntry(QWidget *control, const QString &expected)
+{
+    QApplication::beep();
+    // The page that holds the control comes to the front first.
+    for (QWidget *w = control; w && w != m_window; w = w->parentWidget())
+        if (auto *tabs = qobject_cast<QTabWidget *>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+            tabs->setCurrentWidget(w);
+    if (!errors().entry(EntryRefusedMessage))
+        errors().appendCatalogue({{EntryRefusedMessage, ResultNotify, QStringLiteral("Entry Not Accepted"),
+                                   QStringLiteral("%Field: this entry cannot be taken. Enter %Message."), {}}});
+    errors().setFieldName(m_context, promptOf(control));
+    errors().raiseWithText(m_context, EntryRefusedMessage,
+                           expected.isEmpty() ? QStringLiteral("a value this field can take") : expected);
+    control->setFocus();
+    if (auto *e = qobject_cast<QLineEdit *>(control))
+        e->selectAll();
+}
+
+void FormWindow::rememberSaved()
+{
+    auto &saved = lastSaved();
+    const QString table = record().layout().label();
+    saved.erase(table);
+    saved.emplace(table, record());
 }
 
 bool FormWindow::recordChanged()
@@ -402,6 +534,7 @@ void FormWindow::doInsert()
         selectFirstField();
         return;
     }
+    rememberSaved();
     if (insertAction == 2) {
         endWith(Response::Completed);
         return;
@@ -436,8 +569,10 @@ void FormWindow::doChange()
         const bool changed = recordChanged();
         const int result = changed ? m_primary.update(true) : ResultOk;
         if (result == ResultOk) {
-            if (changed)
+            if (changed) {
                 response = Response::Completed;
+                rememberSaved();
+            }
             if (changeAction == 2) {
                 endWith(response);
             } else {
@@ -483,6 +618,7 @@ void FormWindow::doSave()
             selectFirstField();
             return;
         }
+        rememberSaved();
         lastInsertedPosition = file().positionText();
         request = Request::Change;
         originalRequest = Request::Change;
@@ -498,6 +634,7 @@ void FormWindow::doSave()
                 return;
             }
             response = Response::Completed;
+            rememberSaved();
         }
     }
     file().restoreRecord(m_saved, false);
@@ -561,16 +698,30 @@ bool FormWindow::eventFilter(QObject *watched, QEvent *event)
 
 void FormWindow::recallField(QWidget *control)
 {
-    if (!m_history || !control)
+    if (!control || request == Request::View)
+        return;
+    // What this form took last (a save that failed, say), else the record
+    // saved last in the table by any form.
+    const Record *history = m_history.get();
+    if (!history) {
+        const auto &saved = lastSaved();
+        const auto it = saved.find(record().layout().label());
+        if (it != saved.end() && &it->second.layout() == &record().layout())
+            history = &it->second;
+    }
+    if (!history)
         return;
     for (const auto &b : m_bindings) {
         if (b->control() != control && !(b->control() && b->control()->isAncestorOf(control)))
             continue;
+        if (std::find(m_notRecalled.begin(), m_notRecalled.end(), b->control()) != m_notRecalled.end()
+            || !b->control()->isEnabled())
+            return;
         if (b->field() >= 0) {
             const FieldDef &f = record().layout().field(b->field());
-            std::memcpy(record().data() + f.offset, m_history->data() + f.offset, std::size_t(f.size));
+            std::memcpy(record().data() + f.offset, history->data() + f.offset, std::size_t(f.size));
         } else {
-            record().setMemo(m_history->memo());
+            record().setMemo(history->memo());
         }
         b->load(record());
         return;

@@ -10,7 +10,9 @@
 #include <optional>
 #include <vector>
 
+class QButtonGroup;
 class QCheckBox;
+class QSpinBox;
 class QComboBox;
 class QFormLayout;
 class QLineEdit;
@@ -45,9 +47,13 @@ public:
     // 2 ask "Confirm Delete" and delete without the form, 4 delete without
     // asking, anything else shows the form and deletes on OK.
     int deleteAction = 2;
-    int cancelAction = 3; // bit 1: offer to save changes on cancel; bit 2: ask first
+    // bit 1: offer to save changes on cancel; bit 2: ask first. Without bit 1
+    // the form asks "Changes will be lost!", as the program's forms do.
+    int cancelAction = 2;
     QString lastInsertedPosition;
     QKeySequence historyKey = QKeySequence(Qt::CTRL | Qt::Key_H);
+    // The message that says an entry was refused, naming the field and the form expected.
+    static constexpr int EntryRefusedMessage = 60;
 
     // Binding controls to fields; the control is made to fit the field.
     QLineEdit *bindText(QLineEdit *edit, const char *field);
@@ -56,6 +62,11 @@ public:
                          const QString &off = QString());
     QComboBox *bindChoice(QComboBox *box, const char *field); // item data are the stored values
     QPlainTextEdit *bindMemo(QPlainTextEdit *edit);
+    // Radio buttons (each with a "value" property) storing into one field.
+    QWidget *bindOption(QWidget *box, QButtonGroup *group, const char *field);
+    QSpinBox *bindSpin(QSpinBox *spin, const char *field, int low, int high);
+    // Whether Ctrl+H recalls the control's field (all bound controls do at first).
+    void setRecallable(QWidget *control, bool recallable);
     void bind(std::unique_ptr<FieldBinding> binding);
     const std::vector<std::unique_ptr<FieldBinding>> &bindings() const { return m_bindings; }
 
@@ -102,13 +113,21 @@ protected:
     void doSave();
     void selectFirstField();
     bool takeEntries(bool reject);
+    // Tells the user that the entry of a control was refused and why, and
+    // selects it again.
+    void refuseEntry(QWidget *control, const QString &expected);
+    // The prompt that names the control, without its mnemonic and colon.
+    QString promptOf(QWidget *control) const;
+    // The record was saved: the next form of this table can recall it.
+    void rememberSaved();
     bool recordChanged();
 
 private:
     RelationManager &m_primary;
     std::vector<std::unique_ptr<FieldBinding>> m_bindings;
     std::vector<std::pair<FileManager *, int>> m_kept;
-    std::unique_ptr<Record> m_history;
+    std::unique_ptr<Record> m_history; // what was entered last in this form
+    std::vector<QWidget *> m_notRecalled;
     int m_saved = 0;
     bool m_filesOpened = false;
     bool m_accepting = false;

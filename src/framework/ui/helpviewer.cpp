@@ -1,5 +1,7 @@
 #include "helpviewer.h"
 
+#include "screenfit.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -295,12 +297,24 @@ void HelpViewer::showContents()
 {
     setNote(QString());
     m_panes->setCurrentIndex(ContentsPane);
+    showHomePage();
+    present();
+}
+
+void HelpViewer::showHomePage()
+{
     const QString home = m_catalogue.homeTopic();
     if (home.isEmpty())
         m_browser->setHtml(tr("<p>No help pages are installed.</p>"));
     else
         m_browser->setSource(m_catalogue.urlOf(home));
-    present();
+}
+
+void HelpViewer::fillEmptyPage()
+{
+    // The index and the search list pages but show none themselves.
+    if (m_browser->source().isEmpty() && m_browser->document()->isEmpty())
+        showHomePage();
 }
 
 void HelpViewer::showIndex(const QString &keyword)
@@ -308,6 +322,7 @@ void HelpViewer::showIndex(const QString &keyword)
     m_panes->setCurrentIndex(IndexPane);
     m_keywordEdit->setText(keyword);
     filterIndex(keyword);
+    fillEmptyPage();
     present();
     m_keywordEdit->setFocus(Qt::OtherFocusReason);
 }
@@ -319,6 +334,7 @@ void HelpViewer::showSearch(const QString &words)
         m_searchEdit->setText(words);
         runSearch();
     }
+    fillEmptyPage();
     present();
     m_searchEdit->setFocus(Qt::OtherFocusReason);
 }
@@ -367,6 +383,8 @@ QTextBrowser *HelpViewer::browser() const
 void HelpViewer::present()
 {
     const bool wasShown = isVisible();
+    if (!wasShown)
+        fitToScreen(this);
     if (isMinimized())
         showNormal();
     else

@@ -66,6 +66,8 @@ private:
     void fillContents();
     void fillIndex();
     void present();
+    void showHomePage();
+    void fillEmptyPage();
     void setNote(const QString &text);
     void openUrl(const QUrl &url);
     void sourceChanged(const QUrl &url);

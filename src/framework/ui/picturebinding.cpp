@@ -13,6 +13,10 @@ PictureBinding::PictureBinding(QWidget *control, int field, const Picture &pictu
 {
     if (auto *e = qobject_cast<QLineEdit *>(control); e && picture.kind() == Picture::Kind::Number)
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // A date's form depends on the desktop's settings: the tip says which.
+    if (control && control->toolTip().isEmpty()
+        && (picture.kind() == Picture::Kind::Date || picture.kind() == Picture::Kind::Time))
+        control->setToolTip(QStringLiteral("Enter %1").arg(expectedForm()));
 }
 
 void PictureBinding::load(const Record &record)
@@ -64,35 +68,35 @@ bool PictureBinding::store(Record &record, QString *reason)
     case FieldType::CString: {
         const auto text = m_picture.parseText(entry);
         if (!text)
-            return refuse(QStringLiteral("This entry does not fit %1.").arg(m_picture.text()));
+            return refuse(expectedForm());
         record.setText(m_field, *text);
         return true;
     }
     case FieldType::Date: {
         const auto date = m_picture.parseDate(entry);
         if (!date)
-            return refuse(QStringLiteral("This is not a date."));
+            return refuse(expectedForm());
         record.setDate(m_field, *date);
         return true;
     }
     case FieldType::Time: {
         const auto time = m_picture.parseTime(entry);
         if (!time)
-            return refuse(QStringLiteral("This is not a time of day."));
+            return refuse(expectedForm());
         record.setTime(m_field, *time);
         return true;
     }
     case FieldType::Real: {
         const auto n = m_picture.parseNumber(entry);
         if (!n)
-            return refuse(QStringLiteral("This is not a number."));
+            return refuse(expectedForm());
         record.setReal(m_field, *n);
         return true;
     }
     case FieldType::Decimal: {
         const auto d = m_picture.parseDecimal(entry);
         if (!d || !d->fitsPacked())
-            return refuse(QStringLiteral("This is not an amount that can be kept."));
+            return refuse(expectedForm());
         record.setDecimal(m_field, *d);
         return true;
     }
@@ -102,12 +106,39 @@ bool PictureBinding::store(Record &record, QString *reason)
         const double low = f.type == FieldType::Short ? -32768 : 0;
         const double high = f.type == FieldType::Short ? 32767 : 255;
         if (!n || *n != std::floor(*n) || *n < low || *n > high)
-            return refuse(QStringLiteral("This is not a whole number the field can hold."));
+            return refuse(QStringLiteral("a whole number from %1 to %2").arg(std::max(low, m_picture.isSigned() ? low : 0.0)).arg(high));
         record.setInteger(m_field, int(*n));
         return true;
     }
     }
     return true;
+}
+
+QString PictureBinding::expectedForm() const
+{
+    switch (m_picture.kind()) {
+    case Picture::Kind::Date:
+        return QStringLiteral("a date like %1").arg(m_picture.format(Date::fromQDate(QDate(2026, 12, 31))).trimmed());
+    case Picture::Kind::Time:
+        return QStringLiteral("a time like %1").arg(m_picture.format(Time::fromQTime(QTime(14, 30))).trimmed());
+    case Picture::Kind::Number: {
+        QString example = QString::number(std::pow(10.0, std::max(1, m_picture.width() - m_picture.decimals() - 2)) / 2, 'f', 0);
+        if (m_picture.decimals() > 0)
+            example += QLatin1Char('.') + QString(m_picture.decimals(), QLatin1Char('5'));
+        return QStringLiteral("a number like %1").arg(m_picture.format(example.toDouble()).trimmed());
+    }
+    case Picture::Kind::Template: {
+        QString example = m_picture.text();
+        int digit = 1;
+        for (QChar &c : example)
+            if (c == u'#' || c == u'<')
+                c = QLatin1Char(char('0' + (digit++ % 10)));
+        return QStringLiteral("digits in the form %1").arg(example);
+    }
+    case Picture::Kind::Text:
+        break;
+    }
+    return QStringLiteral("at most %1 characters").arg(m_picture.width());
 }
 
 } // namespace tavimo

@@ -17,6 +17,9 @@ public:
     bool store(Record &record, QString *reason = nullptr) override;
 
     const Picture &picture() const { return m_picture; }
+    // What the entry must look like, for the message that refuses one:
+    // "a date like 12/31/2026".
+    QString expectedForm() const;
 
 private:
     Picture m_picture;

@@ -1,6 +1,7 @@
 #include "procedures.h"
 
 #include "errormanager.h"
+#include "formwindow.h"
 
 #include <QWidget>
 #include "procedurewindow.h"
@@ -24,10 +25,34 @@ void Procedures::addModal(const QString &name, Runner runner)
     m_runners.insert(name, std::move(runner));
 }
 
+void Procedures::addForm(const QString &name, FormMaker maker)
+{
+    m_forms.insert(name, maker);
+    m_runners.insert(name, [maker](ThreadContext &context, QWidget *owner) {
+        std::unique_ptr<FormWindow> form = maker(context, owner);
+        return form ? form->execute() : int(Response::Cancelled);
+    });
+}
+
+std::unique_ptr<FormWindow> Procedures::makeForm(const QString &name, ThreadContext &context, QWidget *owner) const
+{
+    const auto it = m_forms.constFind(name);
+    return it != m_forms.constEnd() ? (*it)(context, owner) : nullptr;
+}
+
+QStringList Procedures::names() const
+{
+    QStringList all = m_starters.keys() + m_runners.keys();
+    all.sort();
+    all.removeDuplicates();
+    return all;
+}
+
 void Procedures::remove(const QString &name)
 {
     m_starters.remove(name);
     m_runners.remove(name);
+    m_forms.remove(name);
 }
 
 bool Procedures::contains(const QString &name) const

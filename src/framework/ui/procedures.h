@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@ class QWidget;
 
 namespace tavimo {
 
+class FormWindow;
 class ThreadContext;
 
 // Every window procedure the program can start, by name. Buttons and menu
@@ -27,10 +29,18 @@ public:
     // returns its response; the request is already in the context.
     using Runner = std::function<int(ThreadContext &context, QWidget *owner)>;
 
+    // Makes an entry form, not yet started, in the caller's context.
+    using FormMaker = std::function<std::unique_ptr<FormWindow>(ThreadContext &context, QWidget *owner)>;
+
     static Procedures &instance();
 
     void add(const QString &name, Starter starter);
     void addModal(const QString &name, Runner runner);
+    // An entry form: run modally like addModal, and made on its own for
+    // lists that drive the form themselves.
+    void addForm(const QString &name, FormMaker maker);
+    std::unique_ptr<FormWindow> makeForm(const QString &name, ThreadContext &context, QWidget *owner) const;
+    QStringList names() const;
     void remove(const QString &name);
     bool contains(const QString &name) const;
     // Starts it, or raises message 27 naming it in `context`.
@@ -46,6 +56,7 @@ public:
 private:
     QHash<QString, Starter> m_starters;
     QHash<QString, Runner> m_runners;
+    QHash<QString, FormMaker> m_forms;
 };
 
 } // namespace tavimo

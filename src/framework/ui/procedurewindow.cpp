@@ -1,6 +1,7 @@
 #include "procedurewindow.h"
 
 #include "errormanager.h"
+#include "screenfit.h"
 #include "threadcontext.h"
 
 #include <QAbstractButton>
@@ -100,6 +101,7 @@ bool ProcedureWindow::start()
         m_host = g_host;
         m_host->opening(*this);
     }
+    fitToScreen(m_window); // a window the host took in is no longer top-level and is left alone
     m_window->show();
     return m_running;
 }
