@@ -9,11 +9,13 @@
 #include "picture.h"
 #include "places.h"
 #include "prebpaverages.h"
+#include "profilebindings.h"
 #include "procedures.h"
 #include "processvalues.h"
 #include "record.h"
 #include "referenceforms.h"
 #include "relationmanager.h"
+#include "tabkeys.h"
 #include "tabledropcombo.h"
 #include "tables.h"
 #include "threadcontext.h"
@@ -38,6 +40,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -46,31 +49,6 @@
 namespace tavimo {
 
 namespace {
-
-// An option: radio buttons whose values are stored in one text field.
-class OptionBinding : public FieldBinding
-{
-public:
-    OptionBinding(QWidget *box, int field, QButtonGroup *group) : FieldBinding(box, field), m_group(group) {}
-    void load(const Record &record) override
-    {
-        const QString value = record.text(m_field);
-        // A value matching no button leaves them all clear.
-        m_group->setExclusive(false);
-        for (QAbstractButton *b : m_group->buttons())
-            b->setChecked(b->property("value").toString() == value);
-        m_group->setExclusive(true);
-    }
-    bool store(Record &record, QString *) override
-    {
-        if (QAbstractButton *b = m_group->checkedButton())
-            record.setText(m_field, b->property("value").toString());
-        return true;
-    }
-
-private:
-    QPointer<QButtonGroup> m_group;
-};
 
 struct Condition
 {
@@ -118,6 +96,44 @@ const Condition conditions[] = {
 
 const QString phonePicture = QStringLiteral("(###) ###-####");
 const QString datePicture = QStringLiteral("d17");
+
+// Gives every prompt of a page that has none a mnemonic of its own: the
+// first letter of a word not yet taken, else any letter not yet taken.
+void assignMnemonics(QWidget *page, QString taken)
+{
+    auto letterOf = [](const QString &text) {
+        const int at = text.indexOf(QRegularExpression(QStringLiteral("&(?!&)")));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+    };
+    const QList<QWidget *> all = page->findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        QString text;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            text = b->text();
+        else if (auto *l = qobject_cast<QLabel *>(w))
+            text = l->text();
+        if (const QChar c = letterOf(text); !c.isNull())
+            taken += c;
+    }
+    for (QLabel *label : page->findChildren<QLabel *>()) {
+        const QString text = label->text();
+        if (!label->buddy() || !letterOf(text).isNull())
+            continue;
+        int pick = -1;
+        for (int i = 0; i < text.size() && pick < 0; ++i)
+            if (text.at(i).isLetter() && (i == 0 || !text.at(i - 1).isLetter()) && !taken.contains(text.at(i).toLower()))
+                pick = i;
+        for (int i = 0; i < text.size() && pick < 0; ++i)
+            if (text.at(i).isLetter() && !taken.contains(text.at(i).toLower()))
+                pick = i;
+        if (pick < 0)
+            continue;
+        taken += text.at(pick).toLower();
+        QString marked = text;
+        marked.insert(pick, QLatin1Char('&'));
+        label->setText(marked);
+    }
+}
 
 int widthFor(const QLineEdit *edit, int chars)
 {
@@ -214,6 +230,7 @@ void UpdatePersonsName::createFields(QWidget *area)
     for (std::size_t i = 1; i < logs.size(); ++i)
         m_tabs->addTab(logTab(logs[i]), QString::fromLatin1(logs[i].tabCaption));
     setFirstField(entry("PER:FIRSTNAME"));
+    addTabKeys(m_tabs);
 }
 
 QWidget *UpdatePersonsName::generalTab()
@@ -232,19 +249,28 @@ QWidget *UpdatePersonsName::generalTab()
         row->addWidget(new QLabel(QStringLiteral("*"), page));
         return row;
     };
-    left->addRow(tr("First Name:"), first);
-    left->addRow(tr("Last Name:"), required(last));
+    // A prompt whose row holds more than its entry still names the entry.
+    auto prompt = [page](const QString &caption, QWidget *buddy) {
+        auto *label = new QLabel(caption, page);
+        label->setBuddy(buddy);
+        return label;
+    };
+    left->addRow(tr("&First Name:"), first);
+    left->addRow(prompt(tr("&Last Name:"), last), required(last));
     auto *street = text(page, "PER:STREETADDRESS");
-    left->addRow(tr("Street Address:"), street);
-    left->addRow(tr("City:"), text(page, "PER:CITY"));
-    left->addRow(tr("State:"), text(page, "PER:STATE"));
-    left->addRow(tr("Zip Code:"), text(page, "PER:ZIPCODE"));
+    left->addRow(tr("Street &Address:"), street);
+    auto *city = text(page, "PER:CITY");
+    left->addRow(tr("Cit&y:"), city);
+    auto *state = text(page, "PER:STATE");
+    left->addRow(tr("S&tate:"), state);
+    auto *zip = text(page, "PER:ZIPCODE");
+    left->addRow(tr("&Zip Code:"), zip);
     auto *phone = text(page, "PER:PHONENUMBER", phonePicture);
-    left->addRow(tr("Phone Number:"), phone);
+    left->addRow(tr("Phone &Number:"), phone);
     auto *email = text(page, "PER:EMAILADDRESS");
-    left->addRow(tr("Email Address:"), email);
+    left->addRow(tr("E&mail Address:"), email);
     auto *ssn = text(page, "PER:SOCIALSECURITY", QStringLiteral("###-##-####"));
-    left->addRow(tr("Social Security #:"), ssn);
+    left->addRow(tr("Social &Security #:"), ssn);
     connect(last, &QLineEdit::editingFinished, this, &UpdatePersonsName::lastNameCompleted);
     connect(first, &QLineEdit::editingFinished, this, [this] {
         // A first name changed after the last name counts too.
@@ -253,22 +279,35 @@ QWidget *UpdatePersonsName::generalTab()
     });
 
     auto *right = new QFormLayout;
-    auto *birth = text(page, "PER:BIRTHDATE", datePicture);
+    auto *birth = new QLineEdit(page);
+    birth->setObjectName(QStringLiteral("PER:BIRTHDATE"));
+    bind(std::make_unique<BirthdateBinding>(birth, record().layout().fieldIndex(QStringLiteral("PER:BIRTHDATE")),
+                                            *Picture::parse(datePicture)));
+    birth->setMinimumWidth(widthFor(birth, 10));
+    birth->setMaximumWidth(widthFor(birth, 12));
     auto *birthRow = new QHBoxLayout;
     birthRow->addWidget(birth);
     birthRow->addWidget(addCalendarButton(birth, QStringLiteral("Birthdate")));
     birthRow->addStretch(1);
-    right->addRow(tr("Birthdate:"), birthRow);
+    right->addRow(prompt(tr("&Birthdate:"), birth), birthRow);
     connect(birth, &QLineEdit::editingFinished, this, &UpdatePersonsName::birthdateCompleted);
     auto *age = text(page, "PER:AGE", QStringLiteral("n6.2b"));
     age->setReadOnly(true);
     age->setFocusPolicy(Qt::ClickFocus);
-    right->addRow(tr("Age:"), age);
-    right->addRow(tr("Weight:"), text(page, "PER:WEIGHT", QStringLiteral("n3b")));
-    auto *height = text(page, "PER:HEIGHT", QStringLiteral("#'##\""));
-    height->setToolTip(tr("Feet and inches, such as 5'10\""));
-    right->addRow(tr("Height:"), height);
+    right->addRow(tr("Ag&e:"), age);
+    auto *weight = text(page, "PER:WEIGHT", QStringLiteral("n3b"));
+    right->addRow(tr("&Weight:"), weight);
+    auto *height = new QLineEdit(page);
+    height->setObjectName(QStringLiteral("PER:HEIGHT"));
+    height->setMaxLength(8);
+    bind(std::make_unique<HeightBinding>(height, record().layout().fieldIndex(QStringLiteral("PER:HEIGHT"))));
+    height->setMinimumWidth(widthFor(height, 6));
+    height->setMaximumWidth(widthFor(height, 8));
+    height->setToolTip(tr("Feet and inches, such as 5'10\" or 5'4\""));
+    right->addRow(tr("Hei&ght:"), height);
+    // Either half of the BMI changed: it is worked out again.
     connect(height, &QLineEdit::editingFinished, this, &UpdatePersonsName::heightCompleted);
+    connect(weight, &QLineEdit::editingFinished, this, &UpdatePersonsName::heightCompleted);
     auto *bmi = text(page, "PER:BMI", QStringLiteral("n6.2b"));
     bmi->setReadOnly(true);
     bmi->setFocusPolicy(Qt::ClickFocus);
@@ -279,9 +318,9 @@ QWidget *UpdatePersonsName::generalTab()
     m_buttons.push_back(recalc);
     bmiRow->addWidget(recalc);
     bmiRow->addStretch(1);
-    right->addRow(tr("BMI (Body Mass Index)"), bmiRow);
+    right->addRow(prompt(tr("BMI (Body Mass &Index)"), bmi), bmiRow);
 
-    auto *genderBox = new QGroupBox(tr("Gender"), page);
+    auto *genderBox = new QGroupBox(tr("Gen&der"), page);
     auto *genderLayout = new QHBoxLayout(genderBox);
     m_gender = new QButtonGroup(genderBox);
     for (const char *value : {"M", "F"}) {
@@ -291,15 +330,14 @@ QWidget *UpdatePersonsName::generalTab()
         genderLayout->addWidget(b);
     }
     genderLayout->addStretch(1);
-    bind(std::make_unique<OptionBinding>(genderBox, record().layout().fieldIndex(QStringLiteral("PER:GENDER")),
-                                         m_gender));
+    bindOption(genderBox, m_gender, "PER:GENDER");
     connect(m_gender, &QButtonGroup::buttonClicked, this, [this] {
         takeEntry(m_gender->checkedButton()->parentWidget());
         genderChanged();
     });
     right->addRow(genderBox);
 
-    auto *maritalBox = new QGroupBox(tr("Marital Status"), page);
+    auto *maritalBox = new QGroupBox(tr("Ma&rital Status"), page);
     auto *maritalLayout = new QGridLayout(maritalBox);
     m_marital = new QButtonGroup(maritalBox);
     int at = 0;
@@ -310,15 +348,14 @@ QWidget *UpdatePersonsName::generalTab()
         maritalLayout->addWidget(b, at / 3, at % 3);
         ++at;
     }
-    bind(std::make_unique<OptionBinding>(maritalBox,
-                                         record().layout().fieldIndex(QStringLiteral("PER:MARITALSTATUS")), m_marital));
+    bindOption(maritalBox, m_marital, "PER:MARITALSTATUS");
     right->addRow(maritalBox);
 
     auto *mensRow = new QHBoxLayout;
     auto *mensLabel = new QLabel(tr("Menstruation:"), page);
-    auto *startLabel = new QLabel(tr("Age Started:"), page);
+    auto *startLabel = new QLabel(tr("Age Star&ted:"), page);
     auto *started = text(page, "PER:MENSTRUATESTARTAGE", QStringLiteral("n2b"));
-    auto *stopLabel = new QLabel(tr("Age Stopped:"), page);
+    auto *stopLabel = new QLabel(tr("Age Stopp&ed:"), page);
     auto *stopped = text(page, "PER:MENSTRUATESTOPAGE", QStringLiteral("n2b"));
     startLabel->setBuddy(started);
     stopLabel->setBuddy(stopped);
@@ -330,12 +367,14 @@ QWidget *UpdatePersonsName::generalTab()
     right->addRow(mensRow);
 
     // Tab goes through the entries in the order a person fills them in.
-    QWidget *chain[] = {first, last, street, page->findChild<QLineEdit *>(QStringLiteral("PER:CITY")), page->findChild<QLineEdit *>(QStringLiteral("PER:STATE")), page->findChild<QLineEdit *>(QStringLiteral("PER:ZIPCODE")), phone,
-                        birth, recalc, email, started, stopped, ssn, page->findChild<QLineEdit *>(QStringLiteral("PER:WEIGHT")), height};
+    // Tab goes down the left column, then down the right one, as they stand.
+    QWidget *chain[] = {first,  last,   street, city,  state, zip, phone, email, ssn, birth, weight, height,
+                        recalc, m_gender->buttons().first(), m_gender->buttons().last(),
+                        m_marital->buttons().first()};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
-    QWidget::setTabOrder(height, m_gender->buttons().first());
-    QWidget::setTabOrder(m_gender->buttons().last(), m_marital->buttons().first());
+    QWidget::setTabOrder(m_marital->buttons().last(), started);
+    QWidget::setTabOrder(started, stopped);
 
     columns->addLayout(left, 3);
     columns->addSpacing(16);
@@ -631,6 +670,10 @@ void UpdatePersonsName::createContents(QDialog *window)
     auto *layout = static_cast<QVBoxLayout *>(window->layout());
     layout->insertLayout(layout->indexOf(box), row);
 
+    // The buttons below the tabs keep their letters on every page.
+    for (int i = 0; i < m_tabs->count(); ++i)
+        assignMnemonics(m_tabs->widget(i), QStringLiteral("ochp"));
+
     // OK stamps the record before the usual completion.
     disconnect(okButton(), &QPushButton::clicked, this, nullptr);
     connect(okButton(), &QPushButton::clicked, this, &UpdatePersonsName::pressOkStamped);
@@ -665,9 +708,14 @@ int UpdatePersonsName::setup()
         button(tr("Save Record and Close"))->setVisible(false);
         m_doctorDrop->list()->setEnabled(false);
         m_planDrop->list()->setEnabled(false);
-        for (LogSheet &s : m_logs)
-            for (QPushButton *b : s.actions)
+        button(tr("Recalc BMI"))->setEnabled(false);
+        for (LogSheet &s : m_logs) {
+            s.list->readOnly = true;
+            for (QPushButton *b : s.actions) {
+                b->setEnabled(false);
                 b->setVisible(false);
+            }
+        }
     }
     m_doctorDrop->setValue(r.text("PER:PRIMARYDOCTORNAME"));
     m_doctorDrop->fillList();
@@ -826,13 +874,22 @@ void UpdatePersonsName::pressOkStamped()
             return;
         }
     }
-    if (request != Request::View) {
-        record().setDate("PER:DATEUPDATED", Date::today());
-        record().setTime("PER:TIMEUPDATED", Time::now());
-        lastNameCompleted();
-        showUpdated();
+    if (request == Request::View) {
+        pressOk();
+        return;
     }
+    const Date date = record().date("PER:DATEUPDATED");
+    const Time time = record().time("PER:TIMEUPDATED");
+    record().setDate("PER:DATEUPDATED", Date::today());
+    record().setTime("PER:TIMEUPDATED", Time::now());
+    lastNameCompleted();
     pressOk();
+    // Still open: nothing was saved, so nothing was updated.
+    if (isRunning()) {
+        record().setDate("PER:DATEUPDATED", date);
+        record().setTime("PER:TIMEUPDATED", time);
+    }
+    showUpdated();
 }
 
 // ---- the logs --------------------------------------------------------------------

@@ -154,10 +154,11 @@ void TestProfileForm::bmiFromHeightAndWeight()
     QCOMPARE(person::heightInches(open.form->record().text("PER:HEIGHT")), 70);
     QCOMPARE(driver.shown(QStringLiteral("PER:BMI")), QStringLiteral("21.52"));
 
-    // The weight alone does not move it; Recalc BMI does.
+    // The weight alone moves it too, so no stale value is copied into new
+    // readings; Recalc BMI also hands it to the current person.
     QVERIFY(driver.type(QStringLiteral("PER:WEIGHT"), QStringLiteral("175")));
     emit open.form->entry("PER:WEIGHT")->editingFinished();
-    QCOMPARE(driver.shown(QStringLiteral("PER:BMI")), QStringLiteral("21.52"));
+    QCOMPARE(driver.shown(QStringLiteral("PER:BMI")), QStringLiteral("25.11"));
     open.form->button(QStringLiteral("Recalc BMI"))->click();
     QCOMPARE(driver.shown(QStringLiteral("PER:BMI")), QStringLiteral("25.11"));
     QCOMPARE(ProcessValues::instance().currentPerson.weight, 175);

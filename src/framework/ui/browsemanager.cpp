@@ -813,7 +813,15 @@ bool BrowseManager::recordInView(qint64 id)
 
 int BrowseManager::runAction(int request)
 {
-    if (!m_window || !m_opened || m_dead)
+    if (!m_window || !m_opened || m_dead || !m_update)
+        return Response::Cancelled;
+    // Only what the user could press: a hidden or disabled button (a form
+    // that only views, say) is not reached from the keyboard either.
+    const int which = request == Request::Insert   ? InsertControl
+                      : request == Request::Change ? ChangeControl
+                      : request == Request::Delete ? DeleteControl
+                                                   : ViewControl;
+    if (QAbstractButton *b = control(which); !b || !b->isEnabled() || b->isHidden())
         return Response::Cancelled;
     if (request == Request::Insert) {
         if (newRecord() != ResultOk) {
@@ -823,7 +831,11 @@ int BrowseManager::runAction(int request)
     } else if (!readAgain(m_choice)) {
         return Response::Cancelled;
     }
-    const int response = m_update ? m_window->run(m_update, request) : int(Response::Cancelled);
+    const int response = m_window->run(m_update, request);
+    // The record numbered for the insert goes again when no form took it
+    // (none is written yet, or none ran); a form that ran removed it already.
+    if (request == Request::Insert && response != Response::Completed)
+        file().cancelNumbering();
     if (m_dead || !m_window->isRunning())
         return response;
     afterAction(request, response);
@@ -877,6 +889,11 @@ void BrowseManager::showButtons()
     for (int c : {ChangeControl, DeleteControl, ViewControl, PrintControl})
         if (QAbstractButton *b = control(c))
             b->setEnabled(any);
+    // A list of a window that only views changes nothing.
+    if (readOnly)
+        for (int c : {InsertControl, ChangeControl, DeleteControl})
+            if (QAbstractButton *b = control(c))
+                b->setEnabled(false);
     if (QAbstractButton *b = control(SelectControl)) {
         auto *push = qobject_cast<QPushButton *>(b);
         if (m_selecting) {
@@ -897,7 +914,7 @@ void BrowseManager::showButtons()
 bool BrowseManager::press(int which)
 {
     QAbstractButton *b = which >= 0 && which < ControlCount ? control(which) : nullptr;
-    if (!b || !b->isEnabled())
+    if (!b || !b->isEnabled() || b->isHidden())
         return false;
     b->click();
     return true;

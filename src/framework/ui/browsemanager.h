@@ -110,6 +110,7 @@ public:
     bool retainRow = true;        // RETAINROW
     bool hasThumb = true;         // HASTHUMB
     bool hideSelect = true;       // HIDESELECT
+    bool readOnly = false;        // the window only views: insert, change and delete stay disabled
     bool selectWholeRecord = false; // SELECTWHOLERECORD
 
     // Opens the view with the window's tables; select mode when the window

@@ -8,6 +8,7 @@
 #include "relationmanager.h"
 #include "softcheck.h"
 #include "storedtable.h"
+#include "tabkeys.h"
 #include "tabledropcombo.h"
 #include "threadcontext.h"
 
@@ -111,6 +112,7 @@ void DeclaredForm::createFields(QWidget *area)
     if (tabbed) {
         m_tabs = new QTabWidget(area);
         outer->addWidget(m_tabs);
+        addTabKeys(m_tabs);
     }
     for (const FormTab &tab : m_spec.tabs) {
         QWidget *page = area;

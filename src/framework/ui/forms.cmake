@@ -7,5 +7,6 @@ target_sources(tavimo_framework_ui PRIVATE
 )
 target_sources(tavimo_framework_ui PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/softcheck.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/tabkeys.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/declaredform.cpp
 )
