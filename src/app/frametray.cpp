@@ -1,5 +1,6 @@
 #include "frametray.h"
 
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -29,6 +30,7 @@ public:
         return m_icon.isVisible();
     }
     void remove() override { m_icon.hide(); }
+    void setMenu(QMenu *menu) override { m_icon.setContextMenu(menu); }
 
 private:
     QSystemTrayIcon m_icon;
@@ -40,24 +42,33 @@ FrameTray::FrameTray(QWidget *frame, const QIcon &icon, std::unique_ptr<Area> ar
     : QObject(frame), m_frame(frame), m_icon(icon), m_area(area ? std::move(area) : std::make_unique<SystemArea>())
 {
     m_area->doubleClicked = [this] { doubleClicked(); };
+    m_menu = new QMenu(frame);
+    // Through the event queue, as the double click: the menu is still closing.
+    connect(m_menu->addAction(tr("Restore")), &QAction::triggered, this, &FrameTray::doubleClicked);
+    m_menu->addSeparator();
+    connect(m_menu->addAction(tr("Exit")), &QAction::triggered, this,
+            [this] { QMetaObject::invokeMethod(this, &FrameTray::exit, Qt::QueuedConnection); });
+    m_area->setMenu(m_menu);
 }
 
 FrameTray::~FrameTray()
 {
     if (m_inTray)
         m_area->remove();
+    m_area->setMenu(nullptr);
 }
 
 void FrameTray::frameMinimised()
 {
     if (!m_enabled || m_inTray || !m_frame)
         return;
-    if (m_area->available() && m_area->add(m_icon, toolTip())) {
-        m_inTray = true;
-        m_frame->hide();
-    } else {
-        m_frame->showNormal();
-    }
+    // Without the icon there would be no way back: the frame stays on the task bar.
+    if (!m_area->available() || !m_area->add(m_icon, toolTip()))
+        return;
+    m_placed = m_frame->geometry();
+    m_wasMaximised = m_frame->windowState() & Qt::WindowMaximized;
+    m_inTray = true;
+    m_frame->hide();
 }
 
 void FrameTray::doubleClicked()
@@ -65,14 +76,27 @@ void FrameTray::doubleClicked()
     QMetaObject::invokeMethod(this, &FrameTray::restore, Qt::QueuedConnection);
 }
 
+void FrameTray::bringBack()
+{
+    m_area->remove();
+    m_inTray = false;
+    if (!m_frame)
+        return;
+    // A window shown again may be placed anew by the system; it goes back where it was.
+    if (m_wasMaximised) {
+        m_frame->showMaximized();
+    } else {
+        m_frame->setGeometry(m_placed);
+        m_frame->showNormal();
+    }
+}
+
 void FrameTray::restore()
 {
     if (!m_inTray)
         return;
-    m_area->remove();
-    m_inTray = false;
+    bringBack();
     if (m_frame) {
-        m_frame->showNormal();
         m_frame->raise();
         m_frame->activateWindow();
     }
@@ -80,12 +104,16 @@ void FrameTray::restore()
 
 void FrameTray::frameClosing()
 {
-    if (!m_inTray)
-        return;
-    m_area->remove();
-    m_inTray = false;
+    if (m_inTray)
+        bringBack();
+}
+
+void FrameTray::exit()
+{
+    // Shown first: a window inside may ask before it closes, and may stay.
+    frameClosing();
     if (m_frame)
-        m_frame->show();
+        m_frame->close();
 }
 
 } // namespace tavimo

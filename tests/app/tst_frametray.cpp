@@ -1,7 +1,10 @@
 // The frame's notification-area icon: hiding a minimised frame, bringing
-// it back on a double click, and leaving the area when the frame closes.
+// it back on a double click or from its menu, and leaving the area when
+// the frame closes.
 #include "frametray.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTest>
 #include <QWidget>
 
@@ -27,11 +30,13 @@ public:
         ++removes;
         shown = false;
     }
+    void setMenu(QMenu *m) override { menu = m; }
 
     int adds = 0;
     int removes = 0;
     bool shown = false;
     QString toolTip;
+    QMenu *menu = nullptr;
 
 private:
     bool m_available;
@@ -44,15 +49,30 @@ struct Frame
     FakeArea *area;
     FrameTray *tray;
 
-    Frame(bool available = true, bool accepts = true)
+    Frame(bool available = true, bool accepts = true, bool maximised = false)
     {
         auto fake = std::make_unique<FakeArea>(available, accepts);
         area = fake.get();
         tray = new FrameTray(&window, QIcon(), std::move(fake));
-        window.show();
+        window.setGeometry(placed());
+        if (maximised)
+            window.showMaximized();
+        else
+            window.show();
         window.showMinimized();
     }
+    static QRect placed() { return QRect(130, 90, 320, 240); }
 };
+
+QAction *menuItem(const Frame &f, const QString &text)
+{
+    if (!f.area->menu)
+        return nullptr;
+    for (QAction *a : f.area->menu->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
 
 } // namespace
 
@@ -64,6 +84,9 @@ private slots:
     void minimising_data();
     void minimising();
     void doubleClickTwiceRestoresOnce();
+    void restoredWhereItWas_data();
+    void restoredWhereItWas();
+    void menuOffersRestoreAndExit();
     void restoreOutsideTheTrayDoesNothing();
     void closingInTheTrayShowsTheFrameFirst();
 };
@@ -75,8 +98,8 @@ void TestFrameTray::minimising_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("inTray");
     QTest::newRow("into the tray") << true << true << true << true;
-    QTest::newRow("no tray: restored") << false << true << true << false;
-    QTest::newRow("icon refused: restored") << true << false << true << false;
+    QTest::newRow("no tray: stays minimised") << false << true << true << false;
+    QTest::newRow("icon refused: stays minimised") << true << false << true << false;
     QTest::newRow("disabled: stays minimised") << true << true << false << false;
 }
 
@@ -97,12 +120,12 @@ void TestFrameTray::minimising()
         // Minimised again while in the tray: the icon is not added twice.
         f.tray->frameMinimised();
         QCOMPARE(f.area->adds, 1);
-    } else if (enabled) {
-        QVERIFY(f.window.isVisible());
-        QVERIFY(!f.window.isMinimized());
     } else {
-        QCOMPARE(f.area->adds, 0);
+        // On the task bar as any minimised window, not shown again at once.
+        QCoreApplication::processEvents();
+        QVERIFY(f.window.isVisible());
         QVERIFY(f.window.isMinimized());
+        QCOMPARE(f.area->adds, enabled && available ? 1 : 0);
     }
 }
 
@@ -121,6 +144,72 @@ void TestFrameTray::doubleClickTwiceRestoresOnce()
     QVERIFY(f.window.isVisible());
     QVERIFY(!f.window.isMinimized());
     QVERIFY(!f.area->shown);
+}
+
+void TestFrameTray::restoredWhereItWas_data()
+{
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("normal") << false;
+    QTest::newRow("maximised") << true;
+}
+
+void TestFrameTray::restoredWhereItWas()
+{
+    QFETCH(bool, maximised);
+    Frame f(true, true, maximised);
+    f.tray->frameMinimised();
+    QVERIFY(f.tray->isInTray());
+    // As a window manager may place a window that shows again.
+    f.window.move(0, 0);
+    f.window.resize(100, 80);
+    f.area->doubleClicked();
+    QTRY_VERIFY(!f.tray->isInTray());
+    QVERIFY(f.window.isVisible());
+    QVERIFY(!f.window.isMinimized());
+    QCOMPARE(f.window.isMaximized(), maximised);
+    if (!maximised)
+        QCOMPARE(f.window.geometry(), Frame::placed());
+}
+
+void TestFrameTray::menuOffersRestoreAndExit()
+{
+    Frame f;
+    QVERIFY(f.area->menu);
+    QStringList items;
+    for (QAction *a : f.area->menu->actions())
+        if (!a->isSeparator())
+            items << a->text();
+    QCOMPARE(items, (QStringList{"Restore", "Exit"}));
+
+    f.tray->frameMinimised();
+    menuItem(f, QStringLiteral("Restore"))->trigger();
+    QTRY_VERIFY(!f.tray->isInTray());
+    QVERIFY(f.window.isVisible());
+    QCOMPARE(f.window.geometry(), Frame::placed());
+
+    // Exit closes the frame from the tray, through its own close, the icon gone.
+    f.window.showMinimized();
+    f.tray->frameMinimised();
+    QVERIFY(f.tray->isInTray());
+    bool closedWhileShown = false;
+    struct CloseSpy : QObject
+    {
+        bool *shown;
+        explicit CloseSpy(bool *s) : shown(s) {}
+        bool eventFilter(QObject *o, QEvent *e) override
+        {
+            if (e->type() == QEvent::Close)
+                *shown = static_cast<QWidget *>(o)->isVisible();
+            return false;
+        }
+    } spy(&closedWhileShown);
+    f.window.installEventFilter(&spy);
+    menuItem(f, QStringLiteral("Exit"))->trigger();
+    QTRY_VERIFY(closedWhileShown);
+    QVERIFY(!f.window.isVisible());
+    QVERIFY(!f.tray->isInTray());
+    QVERIFY(!f.area->shown);
+    f.window.removeEventFilter(&spy);
 }
 
 void TestFrameTray::restoreOutsideTheTrayDoesNothing()
