@@ -1,5 +1,7 @@
 #include "mdihost.h"
 
+#include "screenfit.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,8 +11,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QShortcut>
+#include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tavimo {
 
@@ -140,14 +144,85 @@ QMdiSubWindow *MdiHost::adopt(ProcedureWindow &procedure)
     sub->setAttribute(Qt::WA_DeleteOnClose, false); // it goes with its procedure
     sub->setWidget(dialog);
     sub->setWindowIcon(m_area->window()->windowIcon());
-    m_area->addSubWindow(sub);
-    const QSize room = m_area->viewport()->size();
+    // Sized before it is added: the area places a new window by its size then.
+    const QRect room = m_area->viewport()->rect();
     QSize size = wanted.grownBy(sub->contentsMargins()).expandedTo(sub->minimumSizeHint());
-    if (room.isValid() && !room.isEmpty())
-        size = size.boundedTo(room);
+    if (!room.isEmpty())
+        size = size.boundedTo(room.size());
     sub->resize(size);
+    m_area->addSubWindow(sub);
     sub->show();
+    fitInside(sub);
     return sub;
+}
+
+void MdiHost::fitInside(QMdiSubWindow *sub) const
+{
+    const QRect room = m_area ? m_area->viewport()->rect() : QRect();
+    if (!sub || room.isEmpty() || sub->isMinimized() || sub->isMaximized())
+        return;
+    const QRect fitted = fitRect(sub->geometry(), room, sub->minimumSize());
+    if (fitted != sub->geometry())
+        sub->setGeometry(fitted);
+}
+
+QList<QMdiSubWindow *> MdiHost::arrangeable(QMdiArea::WindowOrder order)
+{
+    QList<QMdiSubWindow *> subs;
+    if (!m_area)
+        return subs;
+    for (QMdiSubWindow *sub : m_area->subWindowList(order)) {
+        if (sub->isHidden() || sub->isMinimized())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        subs << sub;
+    }
+    return subs;
+}
+
+void MdiHost::tile()
+{
+    // The area's own tiling grows the frame when the windows' least sizes
+    // do not fit; these share the room they have, as far as they can.
+    const QList<QMdiSubWindow *> subs = arrangeable(QMdiArea::CreationOrder);
+    const QRect room = m_area ? m_area->viewport()->rect() : QRect();
+    if (subs.isEmpty() || room.isEmpty())
+        return;
+    const int n = int(subs.size());
+    const int columns = int(std::ceil(std::sqrt(double(n))));
+    const int rows = (n + columns - 1) / columns;
+    for (int i = 0; i < n; ++i) {
+        const int row = i / columns;
+        const int inRow = row == rows - 1 ? n - row * columns : columns; // the last row shares its width
+        const int col = i % columns;
+        const QRect cell(room.left() + room.width() * col / inRow, room.top() + room.height() * row / rows,
+                         room.width() * (col + 1) / inRow - room.width() * col / inRow,
+                         room.height() * (row + 1) / rows - room.height() * row / rows);
+        subs[i]->setGeometry(fitRect(cell, room, subs[i]->minimumSize()));
+    }
+}
+
+void MdiHost::cascade()
+{
+    // Each a title bar lower and to the right of the one below it, no
+    // larger than the room left from there; a column that would leave
+    // less than half the room starts again at the top.
+    const QList<QMdiSubWindow *> subs = arrangeable(QMdiArea::StackingOrder);
+    const QRect room = m_area ? m_area->viewport()->rect() : QRect();
+    if (subs.isEmpty() || room.isEmpty())
+        return;
+    const int step = std::max(1, m_area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, subs.first()));
+    const int steps = std::max(1, std::min(room.width(), room.height()) / 2 / step);
+    for (int i = 0; i < int(subs.size()); ++i) {
+        const int at = (i % steps) * step;
+        const QRect from(room.topLeft() + QPoint(at, at), room.bottomRight());
+        subs[i]->setGeometry(fitRect(QRect(from.topLeft(), subs[i]->size().boundedTo(from.size())), room,
+                                     subs[i]->minimumSize()));
+        subs[i]->raise();
+    }
+    // The one in front before stays in front and active.
+    m_area->setActiveSubWindow(subs.last());
 }
 
 void MdiHost::closed(ProcedureWindow &procedure)

@@ -2,6 +2,8 @@
 
 #include "procedurewindow.h"
 
+#include <QList>
+#include <QMdiArea>
 #include <QObject>
 #include <QPointer>
 
@@ -9,7 +11,6 @@
 
 class QAbstractButton;
 class QKeyEvent;
-class QMdiArea;
 class QMdiSubWindow;
 
 namespace tavimo {
@@ -45,6 +46,13 @@ public:
     // Closes the forms that keep `window` waiting, the last opened first.
     bool closeFormsOf(const QWidget *window);
 
+    // The child windows side by side, or one over the other from the top
+    // left, inside the work area as it is: the frame never grows for them.
+    void tile();
+    void cascade();
+    // Moves and shrinks a child window into the work area's view.
+    void fitInside(QMdiSubWindow *sub) const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -56,6 +64,7 @@ private:
         QPointer<QWidget> waiting;   // the window this one keeps waiting
     };
     QMdiSubWindow *adopt(ProcedureWindow &procedure);
+    QList<QMdiSubWindow *> arrangeable(QMdiArea::WindowOrder order);
     QMdiSubWindow *hostedAround(QWidget *widget) const;
     QWidget *waitingAround(QWidget *widget) const;
     QDialog *hostedDialogAround(QWidget *widget) const;

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -40,6 +41,7 @@ public:
         connect(this, &ProcedureWindow::finished, this, [this] { g_finished << procedureName(); });
     }
     bool allowClose = true;
+    QSize asked{320, 200};
 
 protected:
     void createContents(QDialog *window) override
@@ -50,7 +52,7 @@ protected:
         auto *button = new QPushButton(QStringLiteral("&Help"), window);
         button->setAutoDefault(false);
         layout->addWidget(button);
-        window->resize(320, 200);
+        window->resize(asked);
     }
     bool closeRequested() override { return allowClose; }
 };
@@ -100,6 +102,8 @@ class TestMdiHost : public QObject
 private slots:
     void windowWithoutOwnerBecomesAChildWindow();
     void windowThatOptsOutStaysOnItsOwn();
+    void windowsOpenInsideTheirRoom_data();
+    void windowsOpenInsideTheirRoom();
     void closeBoxFollowsTheCloseRules_data();
     void closeBoxFollowsTheCloseRules();
     void formsKeepOnlyTheirOwnWindowWaiting();
@@ -151,6 +155,55 @@ void TestMdiHost::windowThatOptsOutStaysOnItsOwn()
     QVERIFY(w.window()->isWindow());
     QVERIFY(f.area->subWindowList().isEmpty());
     w.endWith(Response::Cancelled);
+}
+
+void TestMdiHost::windowsOpenInsideTheirRoom_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<int>("count");
+    QTest::newRow("own window, too large") << "own" << QSize(2000, 1500) << 1;
+    QTest::newRow("child window, too large") << "child" << QSize(2000, 1500) << 1;
+    QTest::newRow("child windows, large") << "child" << QSize(600, 450) << 3;
+    QTest::newRow("form of a child window, too large") << "form" << QSize(2000, 1500) << 1;
+}
+
+void TestMdiHost::windowsOpenInsideTheirRoom()
+{
+    QFETCH(QString, kind);
+    QFETCH(QSize, asked);
+    QFETCH(int, count);
+    Fixture f;
+    TestWindow list(*f.context, QStringLiteral("list"));
+    if (kind == QLatin1String("form"))
+        QVERIFY(list.start());
+    std::vector<std::unique_ptr<TestWindow>> windows;
+    for (int i = 0; i < count; ++i) {
+        QWidget *owner = kind == QLatin1String("form") ? list.window() : nullptr;
+        auto &w = windows.emplace_back(std::make_unique<TestWindow>(*f.context, QStringLiteral("w%1").arg(i), owner));
+        w->asked = asked;
+        w->setHostable(kind != QLatin1String("own"));
+        QVERIFY(w->start());
+    }
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect view = f.area->viewport()->rect();
+    for (auto &w : windows) {
+        if (QMdiSubWindow *sub = f.host->subWindowOf(*w)) {
+            QVERIFY(kind == QLatin1String("child"));
+            QVERIFY2(view.contains(sub->geometry()), qPrintable(w->procedureName()));
+        } else {
+            QVERIFY(kind != QLatin1String("child"));
+            QVERIFY(QTest::qWaitForWindowExposed(w->window()));
+            QVERIFY(w->window()->isWindow());
+            QVERIFY2(screen.contains(w->window()->frameGeometry()), qPrintable(w->procedureName()));
+            // It still got all the room there is.
+            QVERIFY(w->window()->frameGeometry().width() * 10 >= screen.width() * 9);
+        }
+    }
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        (*it)->endWith(Response::Cancelled);
+    if (list.isRunning())
+        list.endWith(Response::Cancelled);
 }
 
 void TestMdiHost::closeBoxFollowsTheCloseRules_data()
