@@ -1,14 +1,17 @@
 #include "mainframe.h"
 
+#include "editcommands.h"
 #include "errormanager.h"
 #include "frametray.h"
 #include "helpviewer.h"
 #include "mdihost.h"
 #include "openingsteps.h"
 #include "places.h"
+#include "printsettings.h"
 #include "procedures.h"
 #include "relationmanager.h"
 #include "remind.h"
+#include "screenfit.h"
 #include "showdoc.h"
 #include "tables.h"
 #include "threadcontext.h"
@@ -17,13 +20,10 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrinter>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -85,6 +85,7 @@ MainFrame::MainFrame(ThreadContext &context, const QString &dataFolder, QWidget 
     statusBar();
     buildMenu();
     resize(1024, 720);
+    fitToScreen(this);
 
     m_showSponsor = [](ThreadContext &c, QWidget *frame) { ShowDoc(c, frame).execute(); };
     m_showReminders = [](ThreadContext &c, QWidget *frame) { Remind(c, frame).execute(); };
@@ -216,8 +217,10 @@ QAction *MainFrame::addItem(QMenu *menu, const QString &caption, const QString &
     QAction *action = menu->addAction(caption);
     if (!status.isEmpty())
         action->setStatusTip(status);
-    if (!procedure.isEmpty())
+    if (!procedure.isEmpty()) {
+        action->setData(procedure); // the procedure it starts, for the check of every name
         connect(action, &QAction::triggered, this, [this, procedure] { startInNewContext(procedure); });
+    }
     return action;
 }
 
@@ -225,28 +228,21 @@ void MainFrame::buildMenu()
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
     QAction *setup = addItem(file, tr("&Print Setup ..."), tr("Setup printer"), QString());
-    connect(setup, &QAction::triggered, this, [this] {
-        QPrinter printer;
-        QPageSetupDialog dialog(&printer, this);
-        dialog.exec();
-    });
+    connect(setup, &QAction::triggered, this, [this] { PrintSettings::runSetup(this); });
     QAction *exit = addItem(file, tr("E&xit"), tr("Exit this application"), QString());
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    // The standard editing commands act on the focused entry.
+    // The standard editing commands act on the focused control.
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
-    auto onFocused = [](auto slot) {
-        return [slot] {
-            if (auto *e = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-                (e->*slot)();
-        };
+    auto onFocused = [](EditCommand command) {
+        return [command] { applyEditCommand(command, QApplication::focusWidget()); };
     };
     connect(addItem(edit, tr("Cu&t"), tr("Cut Selection To Clipboard"), QString()), &QAction::triggered, this,
-            onFocused(&QLineEdit::cut));
+            onFocused(EditCommand::Cut));
     connect(addItem(edit, tr("&Copy"), tr("Copy Selection To Clipboard"), QString()), &QAction::triggered, this,
-            onFocused(&QLineEdit::copy));
+            onFocused(EditCommand::Copy));
     connect(addItem(edit, tr("&Paste"), tr("Paste From Clipboard"), QString()), &QAction::triggered, this,
-            onFocused(&QLineEdit::paste));
+            onFocused(EditCommand::Paste));
 
     QMenu *people = menuBar()->addMenu(tr("&People"));
     addItem(people, tr("Add Update or Change Profiles"), QString(), QStringLiteral("BrowsePerson"));
@@ -260,10 +256,11 @@ void MainFrame::buildMenu()
     addItem(reports, tr("Blank Data Collection Form"), QString(), QStringLiteral("blankform"));
 
     QMenu *window = menuBar()->addMenu(tr("&Window"));
+    MdiHost *host = m_host.get();
     connect(addItem(window, tr("T&ile"), tr("Arrange multiple opened windows"), QString()), &QAction::triggered,
-            m_mdi, &QMdiArea::tileSubWindows);
+            this, [host] { host->tile(); });
     connect(addItem(window, tr("&Cascade"), tr("Arrange multiple opened windows"), QString()),
-            &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+            &QAction::triggered, this, [host] { host->cascade(); });
     connect(addItem(window, tr("&Arrange Icons"), tr("Arrange the icons for minimized windows"), QString()),
             &QAction::triggered, this, &MainFrame::arrangeIcons);
 

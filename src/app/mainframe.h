@@ -19,7 +19,8 @@ class ThreadContext;
 // The program's frame: a multiple-document window with the menu from
 // which every list, report and tool is started. It holds the
 // prescriptions and the sponsor open while it is open, runs the opening
-// steps once it shows, and hides in the notification area when minimised.
+// steps once it shows, and hides in the notification area when minimised
+// (when there is one). It opens inside the screen's available area.
 class MainFrame : public QMainWindow
 {
     Q_OBJECT

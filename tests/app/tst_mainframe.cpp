@@ -11,6 +11,7 @@
 #include "infowindows.h"
 #include "mainframe.h"
 #include "mdihost.h"
+#include "printsettings.h"
 #include "processvalues.h"
 #include "procedures.h"
 #include "record.h"
@@ -24,21 +25,31 @@
 #include "contextfixture.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextEdit>
 #include <QTimer>
 
 using namespace tavimo;
@@ -179,10 +190,17 @@ private slots:
     void informationWindowsOpenInsideTheFrame();
     void yourDoctorFromTheMenu();
     void twoListsKeepTheirOwnBuffersAndCloseWithTheFrame();
-    void minimisingWithoutATrayRestoresTheFrame();
+    void opensInsideTheScreen();
+    void minimisingWithoutATrayLeavesTheFrameMinimised();
     void viewPdfDocumentsOpensTheUploadFolder();
     void f1ShowsTheActiveWindowsHelp();
     void arrangeIconsLinesUpMinimisedWindows();
+    void tileAndCascadeKeepTheFrameAsItIs_data();
+    void tileAndCascadeKeepTheFrameAsItIs();
+    void editMenuReachesEveryKindOfControl_data();
+    void editMenuReachesEveryKindOfControl();
+    void printSetupKeepsItsChoice();
+    void helpContentsShowsAPageBesideTheIndex();
 
 private:
     QTemporaryDir m_home;
@@ -540,7 +558,20 @@ void TestMainFrame::twoListsKeepTheirOwnBuffersAndCloseWithTheFrame()
     QTRY_VERIFY(w.frame.mdiArea()->subWindowList().isEmpty());
 }
 
-void TestMainFrame::minimisingWithoutATrayRestoresTheFrame()
+void TestMainFrame::opensInsideTheScreen()
+{
+    Fixture f;
+    Frame w(f);
+    QVERIFY(w.open());
+    QVERIFY(QTest::qWaitForWindowExposed(&w.frame));
+    const QRect room = w.frame.screen()->availableGeometry();
+    QVERIFY2(room.contains(w.frame.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(
+        w.frame.frameGeometry().x()).arg(w.frame.frameGeometry().y()).arg(w.frame.frameGeometry().width())
+        .arg(w.frame.frameGeometry().height())));
+    QVERIFY(w.frame.close());
+}
+
+void TestMainFrame::minimisingWithoutATrayLeavesTheFrameMinimised()
 {
     if (QSystemTrayIcon::isSystemTrayAvailable())
         QSKIP("a notification area is there; tst_frametray covers hiding in it");
@@ -548,9 +579,14 @@ void TestMainFrame::minimisingWithoutATrayRestoresTheFrame()
     Frame w(f);
     QVERIFY(w.open());
     w.frame.showMinimized();
-    QTRY_VERIFY(!w.frame.isMinimized());
+    QTRY_VERIFY(w.frame.isMinimized());
+    // Given the chance to be brought back, it is not.
+    QTest::qWait(20);
+    QVERIFY(w.frame.isMinimized());
     QVERIFY(w.frame.isVisible());
     QVERIFY(!w.frame.tray().isInTray());
+    w.frame.showNormal();
+    QVERIFY(w.frame.close());
 }
 
 void TestMainFrame::viewPdfDocumentsOpensTheUploadFolder()
@@ -611,6 +647,199 @@ void TestMainFrame::arrangeIconsLinesUpMinimisedWindows()
     QCOMPARE(subs[1]->pos(), QPoint(200, 100));
     QCOMPARE(subs[1]->size(), normal.size());
     QVERIFY(w.frame.close());
+}
+
+void TestMainFrame::tileAndCascadeKeepTheFrameAsItIs_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::newRow("tile") << "T&ile";
+    QTest::newRow("cascade") << "&Cascade";
+}
+
+void TestMainFrame::tileAndCascadeKeepTheFrameAsItIs()
+{
+    QFETCH(QString, item);
+    Fixture f;
+    Frame w(f);
+    QVERIFY(w.open());
+    for (const char *name : {"about", "links", "donation", "about"})
+        w.frame.startInNewContext(QString::fromLatin1(name));
+    const QList<QMdiSubWindow *> subs = w.frame.mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    QCOMPARE(subs.size(), 4);
+    // Two of them cannot be made small: side by side they would not fit.
+    const QRect room = w.frame.mdiArea()->viewport()->rect();
+    subs[0]->setMinimumSize(room.width() * 2 / 3, room.height() * 2 / 3);
+    subs[3]->setMinimumSize(room.width() * 2 / 3, room.height() * 2 / 3);
+    const QRect frame = w.frame.geometry();
+    findAction(w.frame, QStringLiteral("&Window"), item)->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(w.frame.geometry(), frame);
+    QCOMPARE(w.frame.mdiArea()->viewport()->rect(), room);
+    for (QMdiSubWindow *sub : subs)
+        QVERIFY2(room.contains(sub->geometry()), qPrintable(sub->windowTitle()));
+    if (item == QLatin1String("T&ile")) {
+        // The ones that can shrink share the room without overlapping.
+        QVERIFY(!subs[1]->geometry().intersects(subs[2]->geometry()));
+        QCOMPARE(subs[1]->geometry().top(), subs[0]->geometry().top());
+    } else {
+        // Each one further down and to the right, the last opened in front.
+        for (int i = 1; i < subs.size(); ++i)
+            QVERIFY(subs[i]->geometry().top() > subs[i - 1]->geometry().top());
+        QCOMPARE(w.frame.mdiArea()->activeSubWindow(), subs.last());
+    }
+    QVERIFY(w.frame.close());
+}
+
+namespace {
+
+// A control of one kind holding "1234" with "34" selected, and its text.
+struct Control
+{
+    QWidget *widget = nullptr;
+    std::function<QString()> text;
+};
+
+Control makeControl(const QString &kind, QWidget *parent)
+{
+    const QString start = QStringLiteral("1234");
+    auto lineEdit = [&](QLineEdit *e) {
+        e->setText(start);
+        e->setSelection(2, 2);
+        return Control{e, [e] { return e->text(); }};
+    };
+    auto textEdit = [&](auto *e) {
+        e->setPlainText(start);
+        QTextCursor cursor = e->textCursor();
+        cursor.setPosition(2);
+        cursor.setPosition(4, QTextCursor::KeepAnchor);
+        e->setTextCursor(cursor);
+        return Control{e, [e] { return e->toPlainText(); }};
+    };
+    if (kind == QLatin1String("entry"))
+        return lineEdit(new QLineEdit(parent));
+    if (kind == QLatin1String("read-only entry")) {
+        Control c = lineEdit(new QLineEdit(parent));
+        static_cast<QLineEdit *>(c.widget)->setReadOnly(true);
+        return c;
+    }
+    if (kind == QLatin1String("memo"))
+        return textEdit(new QPlainTextEdit(parent));
+    if (kind == QLatin1String("rich memo"))
+        return textEdit(new QTextEdit(parent));
+    if (kind == QLatin1String("read-only page"))
+        return textEdit(new QTextBrowser(parent));
+    if (kind == QLatin1String("drop-down")) {
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(true);
+        combo->setEditText(start);
+        combo->lineEdit()->setSelection(2, 2);
+        return Control{combo, [combo] { return combo->currentText(); }};
+    }
+    if (kind == QLatin1String("spin box")) {
+        auto *spin = new QSpinBox(parent);
+        spin->setRange(0, 99999);
+        spin->setValue(1234);
+        spin->findChild<QLineEdit *>()->setSelection(2, 2);
+        return Control{spin, [spin] { return spin->text(); }};
+    }
+    if (kind == QLatin1String("list")) {
+        auto *list = new QListWidget(parent);
+        list->addItems({QStringLiteral("12"), QStringLiteral("34")});
+        list->setCurrentRow(1);
+        return Control{list, [list] { return list->item(0)->text() + list->item(1)->text(); }};
+    }
+    return {};
+}
+
+} // namespace
+
+void TestMainFrame::editMenuReachesEveryKindOfControl_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("clipboard"); // "56" before
+    QTest::addColumn<QString>("text");
+    for (const char *kind : {"entry", "memo", "rich memo", "drop-down", "spin box"}) {
+        QTest::addRow("%s, cut", kind) << kind << "Cu&t" << "34" << "12";
+        QTest::addRow("%s, copy", kind) << kind << "&Copy" << "34" << "1234";
+        QTest::addRow("%s, paste", kind) << kind << "&Paste" << "56" << "1256";
+    }
+    for (const char *kind : {"read-only entry", "read-only page", "list"}) {
+        QTest::addRow("%s, cut", kind) << kind << "Cu&t" << "56" << "1234";
+        QTest::addRow("%s, copy", kind) << kind << "&Copy" << "34" << "1234";
+        QTest::addRow("%s, paste", kind) << kind << "&Paste" << "56" << "1234";
+    }
+}
+
+void TestMainFrame::editMenuReachesEveryKindOfControl()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, item);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, text);
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    frame.setSponsorWindow({});
+    frame.setReminderWindow({});
+    // In a child window of the frame, as the program's controls are.
+    auto *page = new QWidget;
+    const Control control = makeControl(kind, page);
+    QVERIFY(control.widget);
+    QMdiSubWindow *sub = frame.mdiArea()->addSubWindow(page);
+    frame.show();
+    sub->show();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    frame.mdiArea()->setActiveSubWindow(sub);
+    control.widget->setFocus();
+    QCOMPARE(QApplication::focusWidget(), control.widget);
+
+    QApplication::clipboard()->setText(QStringLiteral("56"));
+    findAction(frame, QStringLiteral("&Edit"), item)->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), clipboard);
+    QCOMPARE(control.text(), text);
+}
+
+void TestMainFrame::printSetupKeepsItsChoice()
+{
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    QAction *setup = findAction(frame, QStringLiteral("&File"), QStringLiteral("&Print Setup ..."));
+    QList<QPageLayout::Orientation> seen;
+    QList<QPrinter *> printers;
+    PrintSettings::setDialog([&](QPrinter &printer, QWidget *parent) {
+        seen << printer.pageLayout().orientation();
+        printers << &printer;
+        [&] { QCOMPARE(parent, static_cast<QWidget *>(&frame)); }();
+        // The first time the person turns the page and takes A5; the second time they cancel.
+        if (seen.size() > 1)
+            return false;
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setPageSize(QPageSize(QPageSize::A5));
+        return true;
+    });
+    setup->trigger();
+    setup->trigger();
+    PrintSettings::setDialog({});
+    QCOMPARE(seen, (QList<QPageLayout::Orientation>{QPageLayout::Portrait, QPageLayout::Landscape}));
+    // One printer for the run, the one reports print with.
+    QCOMPARE(printers.first(), printers.last());
+    QCOMPARE(printers.first(), &PrintSettings::printer());
+    QCOMPARE(PrintSettings::printer().pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(PrintSettings::printer().pageLayout().pageSize().id(), QPageSize::A5);
+}
+
+void TestMainFrame::helpContentsShowsAPageBesideTheIndex()
+{
+    Fixture f;
+    MainFrame frame(*f.context, f.tmp.path());
+    HelpViewer::releaseShared();
+    findAction(frame, QStringLiteral("&Help"), QStringLiteral("&Contents"))->trigger();
+    HelpViewer *viewer = HelpViewer::shared();
+    QCOMPARE(viewer->currentPane(), HelpViewer::IndexPane);
+    QCOMPARE(viewer->currentTopic(), QStringLiteral("index.htm"));
+    QVERIFY(!viewer->browser()->toPlainText().trimmed().isEmpty());
+    HelpViewer::releaseShared();
 }
 
 QTEST_MAIN(TestMainFrame)

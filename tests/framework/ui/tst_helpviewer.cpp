@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +68,9 @@ private slots:
     void keywordLookup_data();
     void keywordLookup();
     void indexFindsKeywordAsTyped();
+    void listsShowAPageBesideThem_data();
+    void listsShowAPageBesideThem();
+    void opensInsideTheScreen();
     void search_data();
     void search();
     void searchWithoutWordsFindsNothing();
@@ -359,6 +363,57 @@ void TestHelpViewer::indexFindsKeywordAsTyped()
     }
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(viewer.currentTopic(), QStringLiteral("calendar.htm"));
+}
+
+void TestHelpViewer::listsShowAPageBesideThem_data()
+{
+    QTest::addColumn<int>("pane");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("before"); // the page on show before, if any
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("index") << int(HelpViewer::IndexPane) << "" << "" << "index.htm";
+    QTest::newRow("index, nothing matches") << int(HelpViewer::IndexPane) << "no such keyword" << "" << "index.htm";
+    QTest::newRow("search") << int(HelpViewer::SearchPane) << "" << "" << "index.htm";
+    QTest::newRow("search, words") << int(HelpViewer::SearchPane) << "calendar" << "" << "index.htm";
+    QTest::newRow("index keeps the page")
+        << int(HelpViewer::IndexPane) << "" << "calendar.htm" << "calendar.htm";
+    QTest::newRow("search keeps the page")
+        << int(HelpViewer::SearchPane) << "xylophone" << "calendar.htm" << "calendar.htm";
+}
+
+void TestHelpViewer::listsShowAPageBesideThem()
+{
+    QFETCH(int, pane);
+    QFETCH(QString, words);
+    QFETCH(QString, before);
+    QFETCH(QString, shown);
+    HelpViewer viewer;
+    if (!before.isEmpty())
+        QVERIFY(viewer.showTopic(before));
+    if (pane == HelpViewer::IndexPane)
+        viewer.showIndex(words);
+    else
+        viewer.showSearch(words);
+    QCOMPARE(int(viewer.currentPane()), pane);
+    QCOMPARE(viewer.currentTopic(), shown);
+    QVERIFY(!shownText(viewer).trimmed().isEmpty());
+}
+
+void TestHelpViewer::opensInsideTheScreen()
+{
+    // Asked for more than the screen has, and placed off it.
+    HelpViewer viewer;
+    const QRect room = viewer.screen()->availableGeometry();
+    viewer.resize(room.size() + QSize(300, 200));
+    viewer.move(room.topLeft() + QPoint(room.width() / 2, room.height() / 2));
+    viewer.showContents();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QVERIFY(room.contains(viewer.frameGeometry()));
+
+    HelpViewer *shared = HelpViewer::shared();
+    shared->showIndex();
+    QVERIFY(QTest::qWaitForWindowExposed(shared));
+    QVERIFY(room.contains(shared->frameGeometry()));
 }
 
 void TestHelpViewer::search_data()
