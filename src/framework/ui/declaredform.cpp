@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -309,6 +310,11 @@ int DeclaredForm::setup()
     const int result = FormWindow::setup();
     if (result != ResultOk)
         return result;
+    // A record that is only shown is closed by OK as well.
+    if (request == Request::View) {
+        okButton()->setVisible(true);
+        okButton()->setEnabled(true);
+    }
     for (auto &[field, d] : m_drops) {
         if (request == Request::View)
             d->list()->setEnabled(false);

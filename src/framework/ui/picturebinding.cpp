@@ -122,9 +122,11 @@ QString PictureBinding::expectedForm() const
     case Picture::Kind::Time:
         return QStringLiteral("a time like %1").arg(m_picture.format(Time::fromQTime(QTime(14, 30))).trimmed());
     case Picture::Kind::Number: {
-        QString example = QString::number(std::pow(10.0, std::max(1, m_picture.width() - m_picture.decimals() - 2)) / 2, 'f', 0);
+        const int digits = m_picture.width() - m_picture.decimals() - (m_picture.decimals() ? 1 : 0)
+                           - (m_picture.isSigned() ? 1 : 0);
+        QString example = QStringLiteral("120").left(std::max(1, digits));
         if (m_picture.decimals() > 0)
-            example += QLatin1Char('.') + QString(m_picture.decimals(), QLatin1Char('5'));
+            example += QLatin1Char('.') + QStringLiteral("50").leftJustified(m_picture.decimals(), QLatin1Char('0'), true);
         return QStringLiteral("a number like %1").arg(m_picture.format(example.toDouble()).trimmed());
     }
     case Picture::Kind::Template: {
