@@ -99,8 +99,9 @@ const QString datePicture = QStringLiteral("d17");
 
 // Gives every prompt of a page that has none a mnemonic of its own: the
 // first letter of a word not yet taken, else any letter not yet taken.
-void assignMnemonics(QWidget *page, QString taken)
+void assignMnemonics(QWidget *page, const QString &reserved)
 {
+    QString taken = reserved;
     auto letterOf = [](const QString &text) {
         const int at = text.indexOf(QRegularExpression(QStringLiteral("&(?!&)")));
         return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
@@ -125,6 +126,15 @@ void assignMnemonics(QWidget *page, QString taken)
                 pick = i;
         for (int i = 0; i < text.size() && pick < 0; ++i)
             if (text.at(i).isLetter() && !taken.contains(text.at(i).toLower()))
+                pick = i;
+        // Out of letters: share one with an earlier prompt (the key then
+        // moves between them), never with the buttons below the tabs.
+        for (int i = 0; i < text.size() && pick < 0; ++i)
+            if (text.at(i).isLetter() && (i == 0 || !text.at(i - 1).isLetter())
+                && !reserved.contains(text.at(i).toLower()))
+                pick = i;
+        for (int i = 0; i < text.size() && pick < 0; ++i)
+            if (text.at(i).isLetter() && !reserved.contains(text.at(i).toLower()))
                 pick = i;
         if (pick < 0)
             continue;
@@ -449,7 +459,9 @@ QWidget *UpdatePersonsName::contactsTab()
         Procedures::instance().startInNewContext(QStringLiteral("BrowsePlanName"), context(), window());
     });
     planRow->addWidget(plans);
-    planForm->addRow(tr("Health Insurance Plan:"), planRow);
+    auto *planLabel = new QLabel(tr("Health Insurance Plan:"), planBox);
+    planLabel->setBuddy(planCombo);
+    planForm->addRow(planLabel, planRow);
     planForm->addRow(tr("Plan/Policy  Number:"), text(planBox, "PER:GROUPPLANNUMBER"));
     planForm->addRow(tr("Primary Contact Name:"), text(planBox, "PER:HEALTHINSURANCECONTACTNAME"));
     planForm->addRow(tr("Phone:"), text(planBox, "PER:HEALTHINSURANCEPHONE", phonePicture));

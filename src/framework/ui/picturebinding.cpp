@@ -103,10 +103,18 @@ bool PictureBinding::store(Record &record, QString *reason)
     case FieldType::Short:
     case FieldType::Byte: {
         const auto n = m_picture.parseNumber(entry);
-        const double low = f.type == FieldType::Short ? -32768 : 0;
-        const double high = f.type == FieldType::Short ? 32767 : 255;
+        double low = f.type == FieldType::Short ? -32768 : 0;
+        double high = f.type == FieldType::Short ? 32767 : 255;
+        // The picture may hold fewer digits than the field.
+        if (m_picture.kind() == Picture::Kind::Number && m_picture.width() > 0 && m_picture.decimals() == 0) {
+            const int digits = m_picture.width() - (m_picture.isSigned() ? 1 : 0);
+            if (digits > 0 && digits < 6)
+                high = std::min(high, std::pow(10.0, digits) - 1);
+        }
+        if (!m_picture.isSigned())
+            low = std::max(low, 0.0);
         if (!n || *n != std::floor(*n) || *n < low || *n > high)
-            return refuse(QStringLiteral("a whole number from %1 to %2").arg(std::max(low, m_picture.isSigned() ? low : 0.0)).arg(high));
+            return refuse(QStringLiteral("a whole number from %1 to %2").arg(low).arg(high));
         record.setInteger(m_field, int(*n));
         return true;
     }
