@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package Tavimo needs to build, run, test and benchmark.
 # Idempotent: when everything is present it returns without touching apt.
-# With --fuzz it also installs clang and libFuzzer for the targets under fuzz/.
+# With --fuzz it also installs clang and libFuzzer for the targets under fuzz/;
+# with --desktop a window manager and xdotool, to drive the program under Xvfb
+# as a person would (tools/screenshots, trying windows out by hand).
 set -euo pipefail
 
 packages=(
@@ -15,9 +17,12 @@ packages=(
   qpdf poppler-utils
   xvfb xauth imagemagick
 )
-if [ "${1:-}" = "--fuzz" ]; then
-  packages+=(clang-14 libclang-rt-14-dev)
-fi
+for option in "$@"; do
+  case "$option" in
+    --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    --desktop) packages+=(openbox xdotool x11-utils) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

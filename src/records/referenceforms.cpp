@@ -14,7 +14,7 @@ const FormSpec &ReferenceForm::doctors()
                                  {{"&Doctors Name:", "DOC:DOCTORSNAME"},
                                   {"&Phone Number:", "DOC:PHONENUMBER"},
                                   {"&Fax Number:", "DOC:FAXNUMBER"},
-                                  {"&Hours:", "DOC:HOURS"},
+                                  {"Ho&urs:", "DOC:HOURS"},
                                   {"&Specialty:", "DOC:SPECIALTY"},
                                   {"P&ractice Name:", "DOC:PRACTICENAME"},
                                   {"Address &1:", "DOC:ADDRESS1"},
@@ -32,11 +32,11 @@ const FormSpec &ReferenceForm::pharmacy()
                                {{"Pharmacy Record",
                                  {{"&Pharmacy Name:", "PHA:PHARMACYNAME"},
                                   {"&Street Address:", "PHA:STREETADDRESS"},
-                                  {"&City:", "PHA:CITY"},
+                                  {"C&ity:", "PHA:CITY"},
                                   {"S&tate:", "PHA:STATE"},
                                   {"&Zip Code:", "PHA:ZIPCODE"},
                                   {"Phone &Number:", "PHA:PHONENUMBER"},
-                                  {"&Hours:", "PHA:HOURS"},
+                                  {"Ho&urs:", "PHA:HOURS"},
                                   {"Ph&armacists Name:", "PHA:PHARMACISTSNAME"},
                                   {"&Web Address:", "PHA:WEBADDRESS"}}}}};
     return spec;
@@ -63,7 +63,7 @@ const FormSpec &ReferenceForm::manufacturer()
 {
     static const FormSpec spec{"UpdateManufacturer", "Form Manufacturer", "Manufacturer",
                                "AddorUpdateaManufacturer.htm",
-                               {{"&1) General", {{"&Company Name:", "MAN:COMPANYNAME"}}}}};
+                               {{"&1) General", {{"Co&mpany Name:", "MAN:COMPANYNAME"}}}}};
     return spec;
 }
 

@@ -120,10 +120,16 @@ void TestDeclaredNames::formsResolve()
         const TableLayout *t = n.table(where, spec->table);
         if (!t)
             continue;
-        for (const FormTab &tab : spec->tabs)
+        for (const FormTab &tab : spec->tabs) {
+            // Each prompt of a page has a letter of its own, and none is OK's, Cancel's or Help's.
+            QString letters = QStringLiteral("och");
             for (const FormRow &row : tab.rows) {
-                n.need(QString::fromUtf8(row.prompt).contains(QLatin1Char('&')) || row.kind == RowKind::Note, where,
-                       QStringLiteral("prompt without a mnemonic ") + QString::fromUtf8(row.prompt));
+                const QString prompt = QString::fromUtf8(row.prompt);
+                const int mark = prompt.indexOf(QLatin1Char('&'));
+                const QChar letter = mark >= 0 && mark + 1 < prompt.size() ? prompt.at(mark + 1).toLower() : QChar();
+                n.need(row.kind == RowKind::Note || (!letter.isNull() && !letters.contains(letter)), where,
+                       QStringLiteral("prompt without a mnemonic of its own ") + prompt);
+                letters += letter;
                 if (row.kind == RowKind::Memo)
                     n.need(t->memo() && t->memo()->name.compare(latin(row.field), Qt::CaseInsensitive) == 0, where,
                            QStringLiteral("memo ") + latin(row.field));
@@ -144,6 +150,7 @@ void TestDeclaredNames::formsResolve()
                     n.procedure(where, latin(row.drop->entryForm));
                 }
             }
+        }
     }
     QVERIFY2(n.faults.isEmpty(), qPrintable(n.faults.join(QLatin1Char('\n'))));
 }
