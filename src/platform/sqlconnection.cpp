@@ -60,6 +60,14 @@ DriverStatus SqlConnection::statusFor(int rc, int busyCode) const
     return s;
 }
 
+DriverStatus SqlConnection::engineFailure() const
+{
+    DriverStatus s = DriverStatus::make(DriverCode::FileSystemError);
+    s.fileError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    s.fileErrorCode = QString::number(sqlite3_extended_errcode(m_db));
+    return s;
+}
+
 std::unique_ptr<SqlConnection> SqlConnection::open(const QString &path, const QByteArray &rawKey, bool readOnly,
                                                    DriverStatus &status)
 {

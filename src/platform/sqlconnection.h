@@ -40,6 +40,9 @@ public:
     // Turns an engine result into a driver status; busyCode is what a lock
     // conflict means to the caller.
     DriverStatus statusFor(int rc, int busyCode = DriverCode::RecordHeld) const;
+    // The last failure as a driver-level status that carries the engine's
+    // own message and extended code.
+    DriverStatus engineFailure() const;
 
 private:
     SqlConnection() = default;

@@ -174,6 +174,9 @@ int StorageSession::endTransaction(const char *sql)
     const bool committing = qstrcmp(sql, "COMMIT") == 0;
     bool ok = m_txn->exec(sql, st);
     if (!ok && committing) {
+        // Told in the engine's words ("database is locked", "disk is full"):
+        // the generic text of a record-level code would mislead.
+        st = m_txn->engineFailure();
         // A commit that could not finish is undone, never left half done.
         DriverStatus ignored;
         m_txn->exec("ROLLBACK", ignored);

@@ -7,6 +7,7 @@
 #include "storedtable.h"
 #include "tablelayout.h"
 #include "threadcontext.h"
+#include "transaction.h"
 
 #include <algorithm>
 
@@ -439,8 +440,9 @@ int FileManager::addNumbered(bool showMessages)
         // Reading the highest number and adding the record happen in one
         // write transaction, so another context can never take the same
         // number; one that cannot get the lock counts as a failed attempt.
-        const bool ownTransaction = !session.inTransaction();
-        int code = ownTransaction ? session.logoutWaiting(lockWaitMs, {&m_table}) : DriverCode::Ok;
+        // Inside a transaction begun further out, that one covers both.
+        Transaction transaction(session);
+        int code = session.inTransaction() ? DriverCode::Ok : transaction.beginWaiting(lockWaitMs, {&m_table});
         if (code == DriverCode::Ok) {
             for (const KeyEntry &key : std::as_const(m_keys)) {
                 if (key.autoIncrementComponent <= 0)
@@ -448,9 +450,10 @@ int FileManager::addNumbered(bool showMessages)
                 QString value;
                 const int read = nextNumber(key, value);
                 if (read != DriverCode::Ok) {
-                    if (ownTransaction)
-                        session.rollback();
-                    return report(*this, m_errors, m_context, 1, showMessages);
+                    // Taken before the rollback, which leaves a status of its own.
+                    report(*this, m_errors, m_context, 1, false);
+                    transaction.rollback();
+                    return showMessages ? raiseLast() : int(ResultNotify);
                 }
                 const int field = key.components[std::size_t(key.autoIncrementComponent - 1)].field;
                 if (isTextType(layout().field(field).type))
@@ -463,10 +466,13 @@ int FileManager::addNumbered(bool showMessages)
                     record().setInteger(field, value.toInt());
             }
             code = m_table.add();
-            if (code == DriverCode::Ok && ownTransaction)
-                code = session.commit();
-            else if (ownTransaction)
-                session.rollback();
+            if (code == DriverCode::Ok) {
+                code = transaction.commit();
+            } else {
+                const DriverStatus failure = session.lastStatus();
+                transaction.rollback();
+                session.setLastStatus(failure); // the message tells why the add failed
+            }
             if (code == DriverCode::Ok) {
                 m_autoIncDone = true;
                 return ResultOk;

@@ -1,5 +1,6 @@
 #include "relationmanager.h"
 
+#include "driverstatus.h"
 #include "errormanager.h"
 #include "filemanager.h"
 #include "keycodec.h"
@@ -8,6 +9,7 @@
 #include "storedtable.h"
 #include "tablelayout.h"
 #include "threadcontext.h"
+#include "transaction.h"
 
 #include <algorithm>
 #include <cstring>
@@ -181,10 +183,10 @@ void RelationManager::collect(std::vector<RelationManager *> &managers, bool for
     }
 }
 
-int RelationManager::beginTransaction(bool forDelete, bool &own)
+int RelationManager::beginTransaction(bool forDelete, Transaction &transaction)
 {
-    own = false;
     StorageSession &session = context().storage();
+    // Inside another manager's transaction this change is part of it.
     if (!useTransactions || session.inTransaction())
         return ResultOk;
     std::vector<RelationManager *> managers;
@@ -196,28 +198,16 @@ int RelationManager::beginTransaction(bool forDelete, bool &own)
             return ResultNotify;
         tables.push_back(&m->file().table());
     }
-    const int code = session.logout(transactionTimeout, tables);
-    if (code == 80) {
+    const int code = transaction.begin(transactionTimeout, tables);
+    if (code == DriverCode::NotSupported) {
         useTransactions = false; // the driver cannot: go on without
         return ResultOk;
     }
-    if (code != 0) {
+    if (code != DriverCode::Ok) {
         m_file.raise(24);
         return ResultNotify;
     }
-    own = true;
     return ResultOk;
-}
-
-void RelationManager::endTransaction(bool own, bool commit)
-{
-    if (!own)
-        return;
-    StorageSession &session = context().storage();
-    if (commit)
-        session.commit();
-    else
-        session.rollback();
 }
 
 // ---- update ------------------------------------------------------------------
@@ -225,11 +215,14 @@ void RelationManager::endTransaction(bool own, bool commit)
 int RelationManager::update(bool fromForm)
 {
     ensureRelations();
-    open();
+    const int opened = open();
+    // open() leaves the table counted even when it could not be used.
     struct Closer {
         RelationManager *m;
         ~Closer() { m->close(); }
     } closer{this};
+    if (opened != ResultOk)
+        return opened;
 
     // The stored version of the record, for the linking values it had.
     StoredTable &table = m_file.table();
@@ -243,13 +236,15 @@ int RelationManager::update(bool fromForm)
         table.restoreState(state);
         table.freeState(state);
     }
-    bool own = false;
-    if (beginTransaction(false, own) != ResultOk)
+    Transaction transaction(context().storage());
+    if (beginTransaction(false, transaction) != ResultOk)
         return ResultNotify;
 
+    // Every message below is shown after the rollback, so that no lock is
+    // held while the user reads it.
     const int updated = m_file.updateQuiet();
     if (updated != ResultOk) {
-        endTransaction(own, false);
+        transaction.rollback();
         const bool conflict = context().errorState.errorBuffer.id == 7;
         if (conflict && fromForm)
             m_file.errors().setError(context(), 8);
@@ -271,7 +266,7 @@ int RelationManager::update(bool fromForm)
         const int result = r.file->followUpdate(r, old, current, r.updateMode);
         if (result == ResultOk)
             continue;
-        endTransaction(own, false);
+        transaction.rollback();
         // The parent keeps what the user typed, but its linking values return.
         for (const auto &pair : r.fields)
             copyField(old, pair.first, current, pair.first);
@@ -283,7 +278,12 @@ int RelationManager::update(bool fromForm)
         }
         return ResultNotify;
     }
-    endTransaction(own, true);
+    if (transaction.commit() != DriverCode::Ok) {
+        // The driver rolled everything back. The buffer keeps all that was
+        // typed, links included, so the same save can be tried again.
+        m_file.raise(28);
+        return ResultAsk;
+    }
     return ResultOk;
 }
 
@@ -429,23 +429,27 @@ int RelationManager::deleteRecord(bool ask)
     ensureRelations();
     if (ask && m_file.raise(11) != ResultOk)
         return ResultCancel;
+    // Taken once: a try whose commit was refused has deleted the record
+    // from the buffer's point of view, though it is still stored.
+    const QString position = m_file.positionText();
     for (;;) {
-        const QString position = m_file.positionText();
-        open();
+        const int opened = open();
         struct Closer {
             RelationManager *m;
             ~Closer() { m->close(); }
         } closer{this};
+        if (opened != ResultOk)
+            return opened;
 
-        bool own = false;
-        bool failed = beginTransaction(true, own) != ResultOk;
+        Transaction transaction(context().storage());
+        bool failed = beginTransaction(true, transaction) != ResultOk;
         if (!failed)
             failed = m_file.readAt(position) != ResultOk;
         if (!failed) {
             RelationManager *refusedBy = nullptr;
             const int related = deleteRelations(&refusedBy);
             if (related == kRestricted) {
-                endTransaction(own, false);
+                transaction.rollback();
                 // A rule, not a failure: the user is told, and nothing is deleted.
                 m_file.errors().setFileName(context(), refusedBy->file().name.isEmpty()
                                                            ? refusedBy->file().layout().label()
@@ -455,20 +459,19 @@ int RelationManager::deleteRecord(bool ask)
             }
             failed = related != ResultOk;
             if (!failed && m_file.deleteRecord(false) != ResultOk) {
-                endTransaction(own, false);
+                transaction.rollback();
                 m_file.raiseLast();
                 failed = true;
-                own = false;
             }
-            if (failed) {
-                endTransaction(own, false);
-            } else if (own) {
-                if (context().storage().commit() != 0)
-                    failed = true;
+            if (!failed && transaction.commit() != DriverCode::Ok) {
+                // Rolled back by the driver: the record and its children stay.
+                m_file.raise(13);
+                failed = true;
             }
         }
         if (!failed)
             return ResultOk;
+        transaction.rollback(); // not held while the user is asked
         if (m_file.raise(36) != ResultOk)
             return ResultNotify;
     }

@@ -12,6 +12,7 @@ class FileManager;
 class Record;
 class StoredTable;
 class ThreadContext;
+class Transaction;
 
 // Stands beside a table's FileManager and knows the table's relations: it
 // opens and closes the table with its related tables, and carries out
@@ -71,8 +72,7 @@ private:
     void closeInPass(int pass);
     void collect(std::vector<RelationManager *> &managers, bool forDelete);
     void fastScanInPass(int pass, bool on, bool parents, bool children);
-    int beginTransaction(bool forDelete, bool &own);
-    void endTransaction(bool own, bool commit);
+    int beginTransaction(bool forDelete, Transaction &transaction);
     int applyUpdate(bool fromForm, bool &conflict);
     int applyDelete();
     int deleteRelations(RelationManager **refusedBy);
