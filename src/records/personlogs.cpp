@@ -5,6 +5,7 @@
 #include "processvalues.h"
 #include "record.h"
 #include "relationmanager.h"
+#include "softcheck.h"
 #include "storedtable.h"
 #include "tables.h"
 #include "tableview.h"
@@ -133,7 +134,8 @@ void PersonLogList::declare()
     const TableLayout &layout = m_spec.table();
     for (const PersonLogSpec::Order &o : m_spec.orders) {
         const int key = o.key ? layout.keyIndex(QString::fromLatin1(o.key)) : -1;
-        Q_ASSERT_X(!o.key || key >= 0, "PersonLogList", o.key);
+        // A key that does not resolve leaves the order the view reads in.
+        softCheck(!o.key || key >= 0, "PersonLogList", QString::fromLatin1(o.key));
         addOrder(key);
         if (*o.extra)
             extendOrder(QString::fromLatin1(o.extra));

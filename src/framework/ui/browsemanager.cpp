@@ -2,6 +2,7 @@
 
 #include "browselist.h"
 #include "browsemodel.h"
+#include "softcheck.h"
 #include "contextnames.h"
 #include "driverstatus.h"
 #include "filemanager.h"
@@ -103,7 +104,8 @@ int BrowseManager::addColumn(const QString &heading, const QString &field, const
     Column c;
     c.heading = heading;
     c.field = field.isEmpty() ? -1 : file().layout().fieldIndex(field);
-    Q_ASSERT_X(field.isEmpty() || c.field >= 0, "BrowseManager::addColumn", qPrintable(field));
+    // A misspelt field leaves the column blank rather than reading nothing.
+    softCheck(field.isEmpty() || c.field >= 0, "BrowseManager::addColumn", field);
     QString text = picture;
     if (text.isEmpty() && c.field >= 0)
         text = defaultPicture(file().layout().field(c.field));

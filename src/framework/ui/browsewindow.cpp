@@ -2,6 +2,7 @@
 
 #include "browselist.h"
 #include "helpviewer.h"
+#include "softcheck.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -108,7 +109,8 @@ BrowseManager &BrowseWindow::addBrowse(std::unique_ptr<BrowseManager> browse, Re
 int BrowseWindow::addOrderTab(BrowseManager &browse, const QString &caption, int key)
 {
     Sheet *s = sheetOf(browse);
-    Q_ASSERT(s);
+    if (!softCheck(s != nullptr, "BrowseWindow::addOrderTab", caption))
+        return 0;
     if (!s->tabs) {
         // One list serves every tab: it moves to the page shown.
         s->tabs = new QTabWidget(s->holder);
@@ -146,7 +148,8 @@ void BrowseWindow::tabChanged(Sheet &sheet, int index)
 void BrowseWindow::addActionButtons(BrowseManager &browse, std::initializer_list<int> controls)
 {
     Sheet *s = sheetOf(browse);
-    Q_ASSERT(s);
+    if (!softCheck(s != nullptr, "BrowseWindow::addActionButtons", procedureName()))
+        return;
     for (int c : controls) {
         auto *b = new QPushButton(captionOf(c), s->holder);
         b->setAutoDefault(false);
@@ -159,7 +162,8 @@ void BrowseWindow::addActionButtons(BrowseManager &browse, std::initializer_list
 QPushButton *BrowseWindow::addButtonTo(BrowseManager &browse, const QString &caption)
 {
     Sheet *s = sheetOf(browse);
-    Q_ASSERT(s);
+    if (!softCheck(s != nullptr, "BrowseWindow::addButtonTo", caption))
+        return new QPushButton(caption, window()); // not placed, but safe to use
     auto *b = new QPushButton(caption, s->holder);
     b->setAutoDefault(false);
     s->buttonRow->addWidget(b);

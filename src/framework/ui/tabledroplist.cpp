@@ -1,5 +1,7 @@
 #include "tabledroplist.h"
 
+#include "softcheck.h"
+
 #include "browsemodel.h"
 #include "contextnames.h"
 #include "filemanager.h"
@@ -81,13 +83,16 @@ void TableDropList::setup(QComboBox &list, ProcedureWindow &window, RelationMana
 int TableDropList::fieldOf(const QString &name) const
 {
     const int f = file().layout().fieldIndex(name);
-    Q_ASSERT_X(f >= 0, "TableDropList", qPrintable(name));
+    softCheck(f >= 0, "TableDropList", name);
     return f;
 }
 
 void TableDropList::addDisplayField(const QString &source)
 {
-    m_display.push_back(fieldOf(source));
+    const int f = fieldOf(source);
+    if (f < 0)
+        return;
+    m_display.push_back(f);
     if (m_model)
         m_model->setColumnCount(int(m_display.size()));
 }
@@ -98,7 +103,8 @@ void TableDropList::addUpdateField(const QString &source, Record &target, const 
     p.source = fieldOf(source);
     p.target = &target;
     p.targetField = target.layout().fieldIndex(targetField);
-    Q_ASSERT_X(p.targetField >= 0, "TableDropList::addUpdateField", qPrintable(targetField));
+    if (p.source < 0 || !softCheck(p.targetField >= 0, "TableDropList::addUpdateField", targetField))
+        return;
     m_update.push_back(p);
 }
 
