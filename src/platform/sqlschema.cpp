@@ -58,6 +58,37 @@ QByteArray createMetaTable()
         + " (name TEXT PRIMARY KEY, fields TEXT NOT NULL, keys TEXT NOT NULL, format INTEGER NOT NULL)";
 }
 
+namespace {
+
+QByteArray marksTable(const QByteArray &schema)
+{
+    return quoted(QString::fromLatin1(schema)) + ".\"_tavimo_marks\"";
+}
+
+} // namespace
+
+QByteArray marksTableExists(const QByteArray &schema)
+{
+    return "SELECT count(*) FROM " + quoted(QString::fromLatin1(schema))
+        + ".sqlite_master WHERE type = 'table' AND name = '_tavimo_marks'";
+}
+
+QByteArray createMarksTable(const QByteArray &schema)
+{
+    return "CREATE TABLE IF NOT EXISTS " + marksTable(schema)
+        + " (tbl TEXT NOT NULL, mark TEXT NOT NULL, PRIMARY KEY (tbl, mark))";
+}
+
+QByteArray selectMark(const QByteArray &schema)
+{
+    return "SELECT count(*) FROM " + marksTable(schema) + " WHERE tbl = ?1 AND mark = ?2";
+}
+
+QByteArray insertMark(const QByteArray &schema)
+{
+    return "INSERT OR IGNORE INTO " + marksTable(schema) + " (tbl, mark) VALUES (?1, ?2)";
+}
+
 QByteArray createTable(const TableLayout &layout)
 {
     QList<QByteArray> cols{"\"_id\" INTEGER PRIMARY KEY", "\"_rev\" INTEGER NOT NULL DEFAULT 1"};

@@ -18,6 +18,14 @@ QByteArray createTable(const TableLayout &layout);
 QList<QByteArray> createIndexes(const TableLayout &layout);
 QByteArray createMetaTable();
 
+// Named facts about the tables of a file ("a starter list was added"),
+// kept in the file so that they travel with its data. Statements within
+// one schema; the table's name is ?1, the fact's ?2.
+QByteArray marksTableExists(const QByteArray &schema); // a count of 0 or 1
+QByteArray createMarksTable(const QByteArray &schema);
+QByteArray selectMark(const QByteArray &schema);
+QByteArray insertMark(const QByteArray &schema);
+
 // Statement texts of one table within one schema ("main" or an attached alias).
 struct TableStatements
 {

@@ -87,6 +87,12 @@ public:
     std::int64_t recordId() const { return m_current.id; }
     const DriverStatus &status() const { return m_status; }
 
+    // Named facts about this table kept in its own file, so that a copied
+    // or restored data folder knows them too. Inside the session's
+    // transaction a mark commits or rolls back with the records.
+    int mark(const QString &name);
+    int hasMark(const QString &name, bool &marked);
+
     // Compares the stored keys of every record with keys built afresh from
     // its fields. Returns false and says what is wrong when they differ.
     bool verifyKeys(QString &problem);
