@@ -1,6 +1,7 @@
 #include "checkdata.h"
 
 #include "datacontext.h"
+#include "datafolder.h"
 #include "driverstatus.h"
 #include "threadcontext.h"
 
@@ -23,8 +24,13 @@ QString describe(const DriverStatus &s)
 
 int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
 {
+    const QString privacy = makeDataFolderPrivate(dataFolder);
     ThreadContext context(programContextConfig(dataFolder));
     out << "Data folder: " << dataFolder << '\n';
+    if (!privacy.isEmpty())
+        err << privacy << '\n';
+    const QString readOnly = readOnlyDataPath(dataFolder, writtenDataFiles(context));
+    const bool folderReadOnly = readOnly == dataFolder;
     int failures = 0;
     QSet<QString> checkedFiles;
 
@@ -38,10 +44,16 @@ int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
                                  .arg(file, -14)
                                  .arg(protection, -9);
 
-        int code = table.open();
-        QString note;
+        const bool fileReadOnly = folderReadOnly || readOnly == table.path();
+        int code = table.open(fileReadOnly ? 0x40 : StoredTable::DefaultOpenMode);
+        QString note = fileReadOnly ? QStringLiteral(", read-only") : QString();
         if (code == DriverCode::NoFile && !layout.createWhenMissing()) {
             out << head << "absent (the sample file that ships with the program)\n";
+            continue;
+        }
+        if (code == DriverCode::NoFile && folderReadOnly) {
+            ++failures;
+            out << head << "absent, cannot be created in a read-only folder\n";
             continue;
         }
         if (code == DriverCode::NoFile) {
@@ -51,7 +63,7 @@ int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
                 note = QStringLiteral(", created");
             }
         }
-        if (code == DriverCode::InvalidKeys) {
+        if (code == DriverCode::InvalidKeys && !fileReadOnly) {
             code = table.build();
             if (code == DriverCode::Ok) {
                 code = table.open();
@@ -86,9 +98,15 @@ int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
         out << head << count << (count == 1 ? " record" : " records") << note << '\n';
     }
     out.flush();
+    if (!readOnly.isEmpty()) {
+        err << (folderReadOnly ? "The data folder " : "The data file ") << readOnly
+            << " is read-only: Tavimo can show what it holds but cannot save any change.\n";
+    }
     if (failures) {
         err << failures << (failures == 1 ? " table" : " tables")
             << " cannot be used. Keep a copy of the data folder before trying anything else.\n";
+    }
+    if (failures || !readOnly.isEmpty() || !privacy.isEmpty()) {
         err.flush();
         return 1;
     }

@@ -8,7 +8,8 @@ namespace tavimo {
 // Opens every table of the data folder as the program would (creating the
 // missing ones, but never the sample person file that ships with the
 // program), checks each file and its keys and prints one line per table.
-// Returns 0 when every table can be used, 1 otherwise.
+// A data folder or file that cannot be written is named as such. Returns 0
+// when every table can be used and saved to, 1 otherwise.
 int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err);
 
 } // namespace tavimo

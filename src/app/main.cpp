@@ -3,11 +3,13 @@
 #include "mainframe.h"
 #include "registerprocedures.h"
 #include "startup.h"
+#include "streampresenter.h"
 #include "threadcontext.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <memory>
@@ -45,6 +47,13 @@ void describeApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("Tavimo"));
 }
 
+// Message boxes on a display that nobody sees would wait for ever.
+bool displayUnseen()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
 bool wantsCheckData(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i)
@@ -60,6 +69,7 @@ bool wantsCheckData(int argc, char **argv)
 int main(int argc, char **argv)
 {
     describeApplication();
+    tavimo::useDesktopLocale();
     // Help, version and the data check run without a display.
     if (wantsCheckData(argc, argv)) {
         QCoreApplication app(argc, argv);
@@ -78,6 +88,9 @@ int main(int argc, char **argv)
     tavimo::registerProcedures();
     tavimo::StartupOptions options;
     options.dataFolder = tavimo::resolveDataFolder(args.dataFolder);
+    tavimo::StreamPresenter toStandardError(stderr);
+    if (displayUnseen())
+        options.presenter = &toStandardError;
     tavimo::Startup startup(options);
     return startup.run([&options](tavimo::ThreadContext &context) {
         tavimo::MainFrame frame(context, options.dataFolder);

@@ -1,15 +1,26 @@
 #include "startup.h"
 
 #include "datacontext.h"
+#include "datafolder.h"
 #include "errormanager.h"
 #include "fuzzymatcher.h"
 #include "processvalues.h"
 #include "qtmessagepresenter.h"
 #include "threadcontext.h"
 
+#include <QDebug>
+
 #include <memory>
 
 namespace tavimo {
+
+void useDesktopLocale(const QLocale &system)
+{
+    if (system.language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    else
+        QLocale::setDefault(system);
+}
 
 Startup::Startup(StartupOptions options)
     : m_options(std::move(options))
@@ -44,12 +55,28 @@ int Startup::run(const MainProcedure &main)
     SettingsStore store;
     SystemDesktopSettings systemDesktop;
     DesktopSettings &desktop = m_options.desktop ? *m_options.desktop : systemDesktop;
+    DragSettingGuard drag(desktop);
+    bool settingsLoaded = false;
 
     QtMessagePresenter qtPresenter;
     ErrorManager &errors = ErrorManager::global();
     errors.init();
     errors.setPresenter(m_options.presenter ? m_options.presenter : &qtPresenter);
     errors.setLogFolder(m_options.dataFolder);
+    const std::function<void()> callersFatalHandler = errors.fatalHandler();
+    errors.setFatalHandler([&] {
+        // The settings and the desktop are given back; nothing else runs.
+        if (settingsLoaded) {
+            savePreserved(store);
+            settingsLoaded = false;
+        }
+        drag.stop();
+        store.kill();
+        if (m_options.endProcess)
+            m_options.endProcess(ErrorManager::FatalExitCode);
+        else
+            ErrorManager::endProcess(ErrorManager::FatalExitCode);
+    });
 
     fuzzy.init();
     fuzzy.setOption(FuzzyMatcher::IgnoreCase, true);
@@ -57,21 +84,35 @@ int Startup::run(const MainProcedure &main)
 
     store.init(QString::fromLatin1(StoreName), m_options.settingsBackend, m_options.settingsPath);
     loadPreserved(store);
+    settingsLoaded = true;
+
+    // Health records: the folder is kept to its owner, an old one too.
+    const QString privacy = makeDataFolderPrivate(m_options.dataFolder);
+    if (!privacy.isEmpty())
+        qWarning().noquote() << privacy;
 
     // The first context's tables and managers; it runs the main frame.
     auto context = std::make_unique<ThreadContext>(programContextConfig(m_options.dataFolder));
 
-    DragSettingGuard drag(desktop);
+    // Said once, before anything is typed that could not be kept.
+    const QString readOnly = readOnlyDataPath(m_options.dataFolder, writtenDataFiles(*context));
+    if (!readOnly.isEmpty()) {
+        errors.setFileName(*context, readOnly);
+        errors.raise(*context, 2);
+    }
+
     drag.start();
 
     const int result = main(*context);
 
-    savePreserved(store);
+    if (settingsLoaded)
+        savePreserved(store);
     drag.stop();
     store.kill();
     fuzzy.kill();
     context.reset();
     errors.setPresenter(nullptr);
+    errors.setFatalHandler(callersFatalHandler);
     return result;
 }
 

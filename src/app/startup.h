@@ -4,6 +4,7 @@
 #include "messagepresenter.h"
 #include "settingsstore.h"
 
+#include <QLocale>
 #include <QString>
 
 #include <functional>
@@ -20,7 +21,15 @@ struct StartupOptions
     QString settingsPath;                // only for the INI back end
     DesktopSettings *desktop = nullptr; // not owned; the system's when null
     MessagePresenter *presenter = nullptr; // not owned; Qt message boxes when null
+    // Ends the process after a fatal message; ErrorManager::endProcess when
+    // null. Tests give one that only records the status.
+    std::function<void(int status)> endProcess;
 };
+
+// Made once at process start, before the frame or a command runs: the
+// desktop's locale, or US English when the desktop has the C/POSIX locale,
+// since the program's fields (dates month first) are US-shaped.
+void useDesktopLocale(const QLocale &system = QLocale::system());
 
 // The program's entry sequence: process-wide values, settings, the first
 // context, the desktop's drag setting, the main procedure, and the

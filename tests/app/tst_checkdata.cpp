@@ -36,6 +36,10 @@ class TestCheckData : public QObject
 private slots:
     void freshFolderIsCreatedAndUsable();
     void damagedFileFailsWithAClearMessage();
+    void readOnlyDataIsNamed_data();
+    void readOnlyDataIsNamed();
+    void existingFolderIsKeptToItsOwner_data();
+    void existingFolderIsKeptToItsOwner();
 };
 
 void TestCheckData::freshFolderIsCreatedAndUsable()
@@ -73,6 +77,87 @@ void TestCheckData::damagedFileFailsWithAClearMessage()
     QVERIFY(run.err.contains(QStringLiteral("1 table cannot be used")));
     // The other tables were still checked.
     QVERIFY(run.out.contains(QRegularExpression(QStringLiteral("Bloodpre +Bloodpre\\.tdb +encrypted +0 records"))));
+}
+
+constexpr QFileDevice::Permissions kReadOnlyFolder = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions kPrivateFolder = kReadOnlyFolder | QFileDevice::WriteOwner;
+
+void TestCheckData::readOnlyDataIsNamed_data()
+{
+    QTest::addColumn<bool>("tablesFirst");
+    QTest::addColumn<QString>("readOnly"); // in the data folder; "." for the folder itself
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("line"); // a table's line, as a pattern
+    QTest::newRow("folder") << true << "." << "The data folder %1 is read-only"
+                            << "Doctors +support\\.tdb +plain +0 records, read-only";
+    QTest::newRow("file") << true << "persons.tdb" << "The data file %1/persons.tdb is read-only"
+                          << "PersonsName +persons\\.tdb +encrypted +0 records, read-only";
+    QTest::newRow("empty folder") << false << "." << "The data folder %1 is read-only"
+                                  << "PersonsName +persons\\.tdb +encrypted +absent, cannot be created in a read-only folder";
+}
+
+// Read-only is read off the permissions as well as tried, so this holds
+// for root too.
+void TestCheckData::readOnlyDataIsNamed()
+{
+    QFETCH(bool, tablesFirst);
+    QFETCH(QString, readOnly);
+    QFETCH(QString, said);
+    QFETCH(QString, line);
+    QTemporaryDir tmp;
+    const QString dir = tmp.filePath(QStringLiteral("data"));
+    if (tablesFirst)
+        QCOMPARE(check(dir).code, 0);
+    else
+        QVERIFY(QDir().mkpath(dir));
+    const QStringList filesBefore = QDir(dir).entryList(QDir::Files);
+    const QString path = QDir(dir).filePath(readOnly);
+    QVERIFY(QFile::setPermissions(path, readOnly == QLatin1String(".") ? kReadOnlyFolder : QFileDevice::ReadOwner));
+
+    const Run run = check(dir);
+    QFile::setPermissions(dir, kPrivateFolder);
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains(said.arg(dir)), qPrintable(run.err));
+    QVERIFY2(run.out.contains(QRegularExpression(line)), qPrintable(run.out));
+    QVERIFY(!run.out.contains(QStringLiteral("All tables can be used.")));
+    QCOMPARE(QDir(dir).entryList(QDir::Files), filesBefore); // nothing made in a read-only folder
+}
+
+void TestCheckData::existingFolderIsKeptToItsOwner_data()
+{
+    QTest::addColumn<int>("folderBefore");
+    QTest::addColumn<int>("fileBefore");
+    QTest::addColumn<int>("folderAfter");
+    QTest::addColumn<int>("fileAfter");
+    // Qt's permission bits: owner 0x7000, group 0x0070, others 0x0007.
+    QTest::newRow("readable by others") << 0x7755 << 0x6644 << 0x7000 << 0x6000;
+    QTest::newRow("writable by the group") << 0x7770 << 0x6660 << 0x7000 << 0x6000;
+    QTest::newRow("already private") << 0x7000 << 0x6000 << 0x7000 << 0x6000;
+}
+
+void TestCheckData::existingFolderIsKeptToItsOwner()
+{
+    QFETCH(int, folderBefore);
+    QFETCH(int, fileBefore);
+    QFETCH(int, folderAfter);
+    QFETCH(int, fileAfter);
+    QTemporaryDir tmp;
+    const QString dir = tmp.filePath(QStringLiteral("data"));
+    QCOMPARE(check(dir).code, 0);
+    const QString persons = QDir(dir).filePath(QStringLiteral("persons.tdb"));
+    const QString log = QDir(dir).filePath(QStringLiteral("KRNError.Log"));
+    QFile other(log);
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+    QVERIFY(QFile::setPermissions(dir, QFileDevice::Permissions(folderBefore)));
+    QVERIFY(QFile::setPermissions(persons, QFileDevice::Permissions(fileBefore)));
+    QVERIFY(QFile::setPermissions(log, QFileDevice::Permissions(fileBefore)));
+
+    QCOMPARE(check(dir).code, 0);
+    const auto bits = [](const QString &p) { return int(QFileInfo(p).permissions()) & 0x7077; }; // not the "user" bits
+    QCOMPARE(bits(dir), folderAfter);
+    QCOMPARE(bits(persons), fileAfter);
+    QCOMPARE(bits(log), fileAfter);
 }
 
 QTEST_GUILESS_MAIN(TestCheckData)

@@ -2,7 +2,6 @@
 
 #include "threadcontext.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -10,6 +9,7 @@
 #include <QMutexLocker>
 #include <QTime>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace tavimo {
@@ -222,15 +222,21 @@ int ErrorManager::take(ThreadContext &context, int id)
     default: // ResultFatal, ResultProgram and anything else end the program
         text += QLatin1String(FatalSuffix);
         present(e.title, text, MessageIcon::Information, Button::Ok, Button::Ok, e.fatality, category);
-        if (m_fatalHandler) {
+        // Leaving an event loop would not do: a fatal message often comes
+        // before one runs, and the caller would go on to the next failure.
+        if (m_fatalHandler)
             m_fatalHandler();
-        } else if (QCoreApplication::instance()) {
-            QCoreApplication::exit(0);
-        } else {
-            std::exit(0);
-        }
+        else
+            endProcess(FatalExitCode);
         return ResultFatal;
     }
+}
+
+void ErrorManager::endProcess(int status)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
 
 int ErrorManager::ask(ThreadContext &context, int id, int buttons, int defaultButton)

@@ -44,10 +44,21 @@ public:
     void setPresenter(MessagePresenter *presenter) { m_presenter = presenter; } // not owned
     MessagePresenter *presenter() const { return m_presenter; }
 
-    // Called instead of ending the program after a fatal message was shown.
-    // The default leaves the event loops (so the normal shutdown still
-    // writes the settings) and, without one, exits with code 0.
+    // Called after the user's OK to a fatal message, to end the program.
+    // The application's handler gives back what it holds and ends the
+    // process; tests install one that only counts. Without a handler the
+    // process ends at once with FatalExitCode.
     void setFatalHandler(std::function<void()> handler) { m_fatalHandler = std::move(handler); }
+    const std::function<void()> &fatalHandler() const { return m_fatalHandler; }
+
+    // The exit status of a program ended by a fatal message: the severity's
+    // own number.
+    static constexpr int FatalExitCode = ResultFatal;
+    // Ends the process at once: nothing more runs, not even the destructors
+    // of objects still on the stack, which may be in the middle of what
+    // failed. Committed data is on disk already; an open transaction is
+    // undone by the engine at the next open.
+    [[noreturn]] static void endProcess(int status);
 
     // Raising: capture the context's driver codes, take the message, show
     // it by its severity and return the result.
