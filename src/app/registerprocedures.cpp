@@ -16,14 +16,14 @@ const QStringList &proceduresToCome()
 {
     static const QStringList names{
         // entry forms of the logs, plans and expenses
-        "updsurgery", "UpdateAppointments", "UpdateBloodpre", "UpdateGlucose", "UpdatePrescripts", "UpdateLabTests",
+        "updsurgery", "UpdateAppointments", "UpdatePrescripts",
         "Updsymptoms", "UpdatePainFemale", "UpdateFamilyHistory", "UpdateExpense", "UpdatePlanName",
         // lists
         "BrowsePlanName", "listjournal", "WalletcardBrowse", "OtherHistory",
         // reports and the windows before them
         "profile", "profileALL", "printsurgery", "apptform", "bpaverages", "glucreport", "printlabtests",
         "printsymtoms", "printpain", "printfamhist", "expensereport", "premmreport", "preprescript", "blankform",
-        "printtopdf", "idealbmi", "aboutsending"};
+        "printtopdf", "printBMI", "aboutsending"};
     return names;
 }
 

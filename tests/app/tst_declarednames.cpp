@@ -149,6 +149,7 @@ void TestDeclaredNames::formsResolve()
                     }
                     n.procedure(where, latin(row.drop->entryForm));
                 }
+                n.procedure(where, latin(row.beside));
             }
         }
     }

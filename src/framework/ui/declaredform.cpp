@@ -240,6 +240,27 @@ QWidget *DeclaredForm::buildRow(const FormRow &row, QWidget *page, QFormLayout *
         break;
     }
     }
+    if (*row.beside) {
+        // A list that keeps the values the control picks from, a click away.
+        auto *line = new QWidget(page);
+        auto *lineLayout = new QHBoxLayout(line);
+        lineLayout->setContentsMargins(0, 0, 0, 0);
+        control->setParent(line);
+        lineLayout->addWidget(control, 1);
+        auto *button = new QPushButton(QStringLiteral("..."), line);
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setToolTip(QString::fromUtf8(row.besideTip));
+        button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+        const QString procedure = latin(row.beside);
+        connect(button, &QPushButton::clicked, this, [this, procedure] {
+            if (request != Request::View)
+                Procedures::instance().startInNewContext(procedure, context(), window());
+        });
+        m_besides.push_back(button);
+        lineLayout->addWidget(button);
+        placed = line;
+    }
     control->setObjectName(field);
     if (*row.tip)
         control->setToolTip(QString::fromUtf8(row.tip));
@@ -314,6 +335,8 @@ int DeclaredForm::setup()
     if (request == Request::View) {
         okButton()->setVisible(true);
         okButton()->setEnabled(true);
+        for (QPushButton *b : m_besides)
+            b->setEnabled(false);
     }
     for (auto &[field, d] : m_drops) {
         if (request == Request::View)

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QFormLayout;
+class QPushButton;
 class QTabWidget;
 
 namespace tavimo {
@@ -53,6 +54,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     std::vector<std::pair<QString, QWidget *>> m_controls;
     std::vector<std::pair<QString, std::unique_ptr<TableDropList>>> m_drops;
+    std::vector<QPushButton *> m_besides;
 };
 
 } // namespace tavimo

@@ -56,6 +56,8 @@ struct FormRow
     int low = 0; // spin box range
     int high = 0;
     const DropSpec *drop = nullptr;
+    const char *beside = "";    // a "..." button beside the control starts this list
+    const char *besideTip = "";
 };
 
 struct FormTab

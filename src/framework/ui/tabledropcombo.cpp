@@ -199,6 +199,9 @@ int TableDropCombo::addValue()
         if (m_entryForm) {
             if (m_window->run(m_entryForm, Request::Insert) == Response::Completed)
                 result = ResultOk;
+            // A form that never ran (not written yet) leaves its numbered record.
+            else if (file().autoIncrementDone())
+                file().cancelNumbering();
         } else {
             const bool go = !askBeforeAdding
                 || context().errors().ask(context(), 5, Button::Yes | Button::No, Button::Yes) == Button::Yes;
