@@ -24,8 +24,8 @@ QString describe(const DriverStatus &s)
 
 int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
 {
-    const QString privacy = makeDataFolderPrivate(dataFolder);
     ThreadContext context(programContextConfig(dataFolder));
+    const QString privacy = makeDataFolderPrivate(dataFolder, tableFiles(context));
     out << "Data folder: " << dataFolder << '\n';
     if (!privacy.isEmpty())
         err << privacy << '\n';

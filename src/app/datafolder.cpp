@@ -43,7 +43,7 @@ QString resolveDataFolder(const QString &fromCommandLine)
         .filePath(QStringLiteral("Tavimo"));
 }
 
-QString makeDataFolderPrivate(const QString &folder)
+QString makeDataFolderPrivate(const QString &folder, const QStringList &dataFiles)
 {
     const QFileInfo info(folder);
     if (!info.exists()) {
@@ -57,10 +57,12 @@ QString makeDataFolderPrivate(const QString &folder)
         return QStringLiteral("%1 is not a folder.").arg(folder);
     if (!keepToOwner(info))
         return QStringLiteral("The data folder %1 cannot be made private to its owner.").arg(folder);
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo &file : files) {
-        if (!keepToOwner(file))
-            return QStringLiteral("The data file %1 cannot be made private to its owner.").arg(file.absoluteFilePath());
+    for (const QString &path : dataFiles) {
+        for (const QString &file : {path, path + QLatin1String("-journal")}) {
+            const QFileInfo fileInfo(file);
+            if (fileInfo.exists() && !keepToOwner(fileInfo))
+                return QStringLiteral("The data file %1 cannot be made private to its owner.").arg(file);
+        }
     }
     return QString();
 }
@@ -87,17 +89,31 @@ QString readOnlyDataPath(const QString &folder, const QStringList &dataFiles)
     return QString();
 }
 
-QStringList writtenDataFiles(ThreadContext &context)
+namespace {
+
+QStringList filesOf(ThreadContext &context, bool withShipped)
 {
     QStringList paths;
     for (const auto &table : context.tables()) {
-        // The sample file that ships with the program is only ever read.
-        if (!table->layout().createWhenMissing())
+        if (!withShipped && !table->layout().createWhenMissing())
             continue;
         if (!paths.contains(table->path()))
             paths << table->path();
     }
     return paths;
+}
+
+} // namespace
+
+QStringList tableFiles(ThreadContext &context)
+{
+    return filesOf(context, true);
+}
+
+QStringList writtenDataFiles(ThreadContext &context)
+{
+    // The sample file that ships with the program is only ever read.
+    return filesOf(context, false);
 }
 
 } // namespace tavimo

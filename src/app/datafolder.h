@@ -12,11 +12,13 @@ class ThreadContext;
 QString resolveDataFolder(const QString &fromCommandLine);
 
 // Makes the data folder private to its owner, as the driver makes a new
-// one: a missing folder is created (0700), and an existing one and every
-// file in it lose what group and others may do (0700, files 0600). The
-// owner's own permissions stay, so a folder or file that its owner made
-// read-only is left so. Returns what could not be done, or an empty text.
-QString makeDataFolderPrivate(const QString &folder);
+// one: a missing folder is created (0700), and an existing one and the
+// given data files (with their journals) lose what group and others may
+// do (0700, files 0600). Other files in the folder are not the program's
+// and are left alone. The owner's own permissions stay, so a folder or file
+// that its owner made read-only is left so. Returns what could not be
+// done, or an empty text.
+QString makeDataFolderPrivate(const QString &folder, const QStringList &dataFiles);
 
 // The folder, or the first of the given data files that exists, in which
 // nothing can be saved; empty when everything can be written. A folder or
@@ -26,7 +28,9 @@ QString makeDataFolderPrivate(const QString &folder);
 // each data file is opened for writing.
 QString readOnlyDataPath(const QString &folder, const QStringList &dataFiles);
 
-// The data files of the context's tables that the program writes to.
+// The data files of the context's tables: every one, or those that the
+// program writes to (not the sample file that ships with it).
+QStringList tableFiles(ThreadContext &context);
 QStringList writtenDataFiles(ThreadContext &context);
 
 } // namespace tavimo

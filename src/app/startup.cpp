@@ -86,13 +86,13 @@ int Startup::run(const MainProcedure &main)
     loadPreserved(store);
     settingsLoaded = true;
 
-    // Health records: the folder is kept to its owner, an old one too.
-    const QString privacy = makeDataFolderPrivate(m_options.dataFolder);
-    if (!privacy.isEmpty())
-        qWarning().noquote() << privacy;
-
     // The first context's tables and managers; it runs the main frame.
     auto context = std::make_unique<ThreadContext>(programContextConfig(m_options.dataFolder));
+
+    // Health records: the folder is kept to its owner, an old one too.
+    const QString privacy = makeDataFolderPrivate(m_options.dataFolder, tableFiles(*context));
+    if (!privacy.isEmpty())
+        qWarning().noquote() << privacy;
 
     // Said once, before anything is typed that could not be kept.
     const QString readOnly = readOnlyDataPath(m_options.dataFolder, writtenDataFiles(*context));

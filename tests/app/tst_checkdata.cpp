@@ -145,19 +145,22 @@ void TestCheckData::existingFolderIsKeptToItsOwner()
     const QString dir = tmp.filePath(QStringLiteral("data"));
     QCOMPARE(check(dir).code, 0);
     const QString persons = QDir(dir).filePath(QStringLiteral("persons.tdb"));
-    const QString log = QDir(dir).filePath(QStringLiteral("KRNError.Log"));
-    QFile other(log);
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.close();
+    const QString journal = persons + QLatin1String("-journal"); // left by a run that died
+    const QString notOurs = QDir(dir).filePath(QStringLiteral("notes.txt"));
+    for (const QString &path : {journal, notOurs}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     QVERIFY(QFile::setPermissions(dir, QFileDevice::Permissions(folderBefore)));
-    QVERIFY(QFile::setPermissions(persons, QFileDevice::Permissions(fileBefore)));
-    QVERIFY(QFile::setPermissions(log, QFileDevice::Permissions(fileBefore)));
+    for (const QString &path : {persons, journal, notOurs})
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(fileBefore)));
 
     QCOMPARE(check(dir).code, 0);
     const auto bits = [](const QString &p) { return int(QFileInfo(p).permissions()) & 0x7077; }; // not the "user" bits
     QCOMPARE(bits(dir), folderAfter);
     QCOMPARE(bits(persons), fileAfter);
-    QCOMPARE(bits(log), fileAfter);
+    QCOMPARE(bits(journal), fileAfter);
+    QCOMPARE(bits(notOurs), fileBefore & 0x7077); // another program's file in the folder
 }
 
 QTEST_GUILESS_MAIN(TestCheckData)
