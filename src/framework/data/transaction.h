@@ -28,6 +28,8 @@ public:
     // driver: nothing of the change is stored. Without a begun transaction
     // there is nothing to commit here and the answer is 0.
     int commit();
+    // Ends the transaction whatever the engine answers, so callers that
+    // roll back on a failure they report already need not test it.
     int rollback();
 
     bool isActive() const { return m_active; }
