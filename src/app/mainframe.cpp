@@ -78,6 +78,8 @@ MainFrame::MainFrame(ThreadContext &context, const QString &dataFolder, QWidget 
 
     setWindowTitle(QStringLiteral("Tavimo\u2122"));
     setWindowIcon(frameIcon());
+    // Every window of the program carries the same icon.
+    QApplication::setWindowIcon(windowIcon());
     setCentralWidget(m_mdi);
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     m_host = std::make_unique<MdiHost>(m_mdi);

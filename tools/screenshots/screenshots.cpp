@@ -4,11 +4,18 @@
 #include "calendarpicker.h"
 #include "datacontext.h"
 #include "errormanager.h"
+#include "currentperson.h"
 #include "filemanager.h"
+#include "formdriver.h"
 #include "formwindow.h"
 #include "processvalues.h"
 #include "record.h"
+#include "declaredlist.h"
+#include "idealbmi.h"
+#include "personlogforms.h"
+#include "recordwindows.h"
 #include "referenceforms.h"
+#include "referencelists.h"
 #include "relationmanager.h"
 #include "scriptedpresenter.h"
 #include "tables.h"
@@ -20,6 +27,8 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
@@ -34,10 +43,29 @@ using namespace tavimo;
 
 namespace {
 
+// Under a window manager (TAVIMO_SHOTS_FRAMED=1) the picture is taken from
+// the screen, so that the window's frame and title bar are in it.
 bool save(QWidget *window, const QString &path)
 {
     QApplication::processEvents();
-    const bool ok = window->grab().save(path);
+    bool ok = false;
+    if (qEnvironmentVariableIsSet("TAVIMO_SHOTS_FRAMED")) {
+        window->raise();
+        window->activateWindow();
+        // Give the window manager time to frame and draw the window.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 700)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        const QRect g = window->frameGeometry();
+        ok = QProcess::execute(QStringLiteral("import"),
+                               {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                                QStringLiteral("%1x%2+%3+%4").arg(g.width()).arg(g.height()).arg(g.x()).arg(g.y()),
+                                QStringLiteral("+repage"), path})
+             == 0;
+    } else {
+        ok = window->grab().save(path);
+    }
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     return ok;
 }
@@ -175,7 +203,87 @@ int main(int argc, char **argv)
     } else {
         ++failures;
     }
+
+    // A blood pressure reading, the laboratory test form and the BMI window of Ann's profile.
+    registerRecordWindows(Procedures::instance());
+    if (persons.getByKey(0) == ResultOk) {
+        person::makeCurrent(persons.record());
+        FileManager &bp = *context.fileManager(tables::bloodpre());
+        bp.open();
+        bp.newRecord();
+        context.request = Request::Insert;
+        PersonLogForm reading(context, PersonLogForm::bloodPressure());
+        if (reading.start()) {
+            FormDriver d(reading);
+            d.type(QStringLiteral("BLO:SYSTOLIC"), QStringLiteral("128"));
+            d.type(QStringLiteral("BLO:DIASTOLIC"), QStringLiteral("82"));
+            d.type(QStringLiteral("BLO:PULSE"), QStringLiteral("68"));
+            d.type(QStringLiteral("BLO:COMMENT"), QStringLiteral("After the morning walk"));
+            reading.window()->adjustSize();
+            failures += !save(reading.window(), out + QStringLiteral("/form-bloodpressure.png"));
+            reading.endWith(Response::Cancelled);
+        }
+        bp.close();
+
+        FileManager &names = *context.fileManager(tables::labTestName());
+        names.open();
+        for (const char *name : {"A1C", "Lipid Panel", "Vitamin D"}) {
+            names.record().clear();
+            names.record().setText("LTN:TESTNAME", QString::fromLatin1(name));
+            names.insert();
+        }
+        names.close();
+        FileManager &labs = *context.fileManager(tables::labTests());
+        labs.open();
+        labs.newRecord();
+        context.request = Request::Insert;
+        PersonLogForm lab(context, PersonLogForm::labTests());
+        if (lab.start()) {
+            FormDriver d(lab);
+            d.type(QStringLiteral("LAB:TESTNAME"), QStringLiteral("A1C"));
+            d.type(QStringLiteral("LAB:RESULTS"), QStringLiteral("5.6 %"));
+            d.type(QStringLiteral("LAB:REASONFORTEST"), QStringLiteral("Yearly check-up"));
+            d.type(QStringLiteral("LAB:ORDEREDBY"), QStringLiteral("Dr. Helen Marsh"));
+            d.type(QStringLiteral("LAB:FACILITYWHERETESTWASDONE"), QStringLiteral("Springfield Clinical Lab"));
+            lab.window()->adjustSize();
+            failures += !save(lab.window(), out + QStringLiteral("/form-labtest.png"));
+            lab.endWith(Response::Cancelled);
+        }
+        labs.close();
+
+        IdealBmi bmi(context);
+        if (bmi.start()) {
+            bmi.window()->adjustSize();
+            failures += !save(bmi.window(), out + QStringLiteral("/idealbmi.png"));
+            bmi.endWith(Response::Cancelled);
+        }
+        person::clearCurrent();
+    }
     persons.close();
+
+    // A reference list: the household's drug names.
+    {
+        FileManager &drugs = *context.fileManager(tables::drugNames());
+        drugs.open();
+        const char *rows[][3] = {{"Lisinopril 10 mg", "Lisinopril", "Blood pressure"},
+                                 {"Albuterol Inhaler", "Albuterol sulfate", "Asthma"},
+                                 {"Sumatriptan", "Sumatriptan succinate", "Migraine"},
+                                 {"Vitamin D3", "Cholecalciferol", "Supplement"}};
+        for (const auto &row : rows) {
+            drugs.record().clear();
+            drugs.record().setText("DRU:DRUGNAMEASPRESCRIBED", QString::fromUtf8(row[0]));
+            drugs.record().setText("DRU:GENERICNAME", QString::fromUtf8(row[1]));
+            drugs.record().setText("DRU:PURPOSE", QString::fromUtf8(row[2]));
+            drugs.insert();
+        }
+        drugs.close();
+        DeclaredList list(context, referencelists::drugNames());
+        if (list.start()) {
+            list.window()->resize(list.window()->width(), 360);
+            failures += !save(list.window(), out + QStringLiteral("/list-drugnames.png"));
+            list.endWith(Response::Cancelled);
+        }
+    }
 
     // The frame with the people list, as "Add Update or Change Profiles" opens it.
     {

@@ -4,6 +4,7 @@
 #include "record.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -39,6 +40,11 @@ bool FormDriver::type(const QString &field, const QString &text)
         e->setPlainText(text);
         return true;
     }
+    if (auto *combo = qobject_cast<QComboBox *>(c); combo && combo->lineEdit()) {
+        combo->lineEdit()->selectAll();
+        combo->lineEdit()->insert(text);
+        return true;
+    }
     return false;
 }
 
@@ -51,6 +57,8 @@ QString FormDriver::shown(const QString &field) const
         return e->toPlainText();
     if (auto *b = qobject_cast<QCheckBox *>(c))
         return b->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked");
+    if (auto *combo = qobject_cast<QComboBox *>(c))
+        return combo->currentText();
     return QString();
 }
 
