@@ -1,6 +1,7 @@
 #include "dictionary.h"
 
 #include "relationmanager.h"
+#include "starterlists.h"
 #include "tablemanagers.h"
 #include "tables.h"
 #include "threadcontext.h"
@@ -21,6 +22,8 @@ std::unique_ptr<FileManager> fileManagerFor(ThreadContext &context, const TableL
         return std::make_unique<MedicineManagerFile>(context, table, errors);
     if (&layout == &tables::painEvents())
         return std::make_unique<PainEventsFile>(context, table, errors);
+    if (!starterlists::of(layout).isEmpty())
+        return std::make_unique<StarterListFile>(context, table, errors);
     return std::make_unique<FileManager>(context, table, errors);
 }
 

@@ -2,6 +2,7 @@
 
 #include "errormanager.h"
 #include "record.h"
+#include "starterlists.h"
 #include "threadcontext.h"
 
 namespace tavimo {
@@ -21,6 +22,13 @@ void PrescriptsFile::setInitialValues()
 void MedicineManagerFile::setInitialValues()
 {
     record().setText("MDM:ACTIVE", QStringLiteral("Y"));
+}
+
+void StarterListFile::setupTable()
+{
+    FileManager::setupTable();
+    // A failure has been told already; the table is then used as it is.
+    starterlists::addOnce(*this);
 }
 
 QString PainEventsFile::painTypeList()

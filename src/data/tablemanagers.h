@@ -28,6 +28,18 @@ protected:
     void setInitialValues() override;
 };
 
+// A reference list that starts with common entries: drug forms, laboratory
+// test names. They are added when the context first sets the table up and
+// finds it empty and never given its list.
+class StarterListFile : public FileManager
+{
+public:
+    using FileManager::FileManager;
+
+protected:
+    void setupTable() override;
+};
+
 // Pain events: a scale from 0 to 10 and one of twelve pain types.
 class PainEventsFile : public FileManager
 {

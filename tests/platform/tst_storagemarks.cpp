@@ -54,7 +54,7 @@ bool marked(StoredTable &t, const QString &name = kMark)
 
 } // namespace
 
-class TestTableMarks : public QObject
+class TestStorageMarks : public QObject
 {
     Q_OBJECT
 
@@ -66,7 +66,7 @@ private slots:
     void markFollowsTheTransaction();
 };
 
-void TestTableMarks::markBelongsToOneTableOfTheFile()
+void TestStorageMarks::markBelongsToOneTableOfTheFile()
 {
     QTemporaryDir tmp;
     StorageSession session(tmp.path());
@@ -90,7 +90,7 @@ void TestTableMarks::markBelongsToOneTableOfTheFile()
     QVERIFY2(a.verifyKeys(problem), qPrintable(problem));
 }
 
-void TestTableMarks::markLastsAndTravelsWithTheFile()
+void TestStorageMarks::markLastsAndTravelsWithTheFile()
 {
     QTemporaryDir tmp;
     const QString first = tmp.filePath(QStringLiteral("first"));
@@ -111,7 +111,7 @@ void TestTableMarks::markLastsAndTravelsWithTheFile()
     }
 }
 
-void TestTableMarks::readOnlyAndClosedTablesAreRefused()
+void TestStorageMarks::readOnlyAndClosedTablesAreRefused()
 {
     QTemporaryDir tmp;
     StorageSession session(tmp.path());
@@ -131,7 +131,7 @@ void TestTableMarks::readOnlyAndClosedTablesAreRefused()
     QVERIFY(!marked(g, QStringLiteral("another mark")));
 }
 
-void TestTableMarks::markFollowsTheTransaction_data()
+void TestStorageMarks::markFollowsTheTransaction_data()
 {
     QTest::addColumn<bool>("overTwoFiles");
     QTest::addColumn<bool>("commit");
@@ -141,7 +141,7 @@ void TestTableMarks::markFollowsTheTransaction_data()
     QTest::newRow("two files, rolled back") << true << false;
 }
 
-void TestTableMarks::markFollowsTheTransaction()
+void TestStorageMarks::markFollowsTheTransaction()
 {
     QFETCH(bool, overTwoFiles);
     QFETCH(bool, commit);
@@ -171,5 +171,5 @@ void TestTableMarks::markFollowsTheTransaction()
     QCOMPARE(marked(seen), commit);
 }
 
-QTEST_GUILESS_MAIN(TestTableMarks)
-#include "tst_tablemarks.moc"
+QTEST_GUILESS_MAIN(TestStorageMarks)
+#include "tst_storagemarks.moc"
