@@ -443,8 +443,12 @@ int RelationManager::deleteRecord(bool ask)
 
         Transaction transaction(context().storage());
         bool failed = beginTransaction(true, transaction) != ResultOk;
-        if (!failed)
-            failed = m_file.readAt(position) != ResultOk;
+        if (!failed && m_file.readAt(position) != ResultOk) {
+            // Gone or changed meanwhile: there is nothing to try again.
+            transaction.rollback();
+            m_file.raise(9);
+            return ResultNotify;
+        }
         if (!failed) {
             RelationManager *refusedBy = nullptr;
             const int related = deleteRelations(&refusedBy);
@@ -472,8 +476,15 @@ int RelationManager::deleteRecord(bool ask)
         if (!failed)
             return ResultOk;
         transaction.rollback(); // not held while the user is asked
-        if (m_file.raise(36) != ResultOk)
+        // The buffer is on the record again, for a later try by the caller.
+        m_file.readAt(position);
+        // Yes tries again; No gives up (a form closes); Cancel goes back to
+        // the record (a form stays open on it).
+        const int answer = m_file.errors().ask(context(), 36, Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+        if (answer == Button::No)
             return ResultNotify;
+        if (answer != Button::Yes)
+            return ResultAsk;
     }
 }
 

@@ -54,6 +54,9 @@ public:
     int open();
     int close();
     int update(bool fromForm);
+    // ResultOk deleted; ResultCancel the user declined to delete; after a
+    // failure the user is asked to try again: ResultNotify for No, ResultAsk
+    // for Cancel (back to the record).
     int deleteRecord(bool ask);
 
     // Run on the related (child) side for the records that carried the

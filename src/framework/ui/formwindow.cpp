@@ -600,11 +600,15 @@ void FormWindow::doChange()
 
 void FormWindow::doDelete()
 {
-    // The relation manager asks again itself when a delete fails, so its
-    // answer is final here.
+    // The relation manager asks "Record Delete Error" itself when a delete
+    // fails and tries again on Yes; No closes the form, Cancel stays on it.
     const int result = m_primary.deleteRecord(deleteAction == 2);
     if (result == ResultOk || result == ResultCancel) {
         endWith(Response::Completed);
+        return;
+    }
+    if (result == ResultNotify) {
+        endWith(Response::Cancelled);
         return;
     }
     selectFirstField();

@@ -5,9 +5,12 @@
 #include "filemanager.h"
 #include "formdriver.h"
 #include "formwindow.h"
+#include "ownerkey.h"
 #include "record.h"
 #include "relationmanager.h"
 #include "scriptedpresenter.h"
+#include "sqlconnection.h"
+#include "storagesession.h"
 #include "storedtable.h"
 #include "tables.h"
 #include "threadcontext.h"
@@ -93,6 +96,32 @@ struct Fixture
     }
 };
 
+// Another program's connection to the prescriptions file that reads in a
+// transaction of its own, so that a commit here is refused.
+std::unique_ptr<SqlConnection> holdPrescriptions(Fixture &f)
+{
+    const QString path = f.context->storage().pathOf(tables::prescripts());
+    DriverStatus status;
+    std::unique_ptr<SqlConnection> other =
+        SqlConnection::open(path, rawCipherKey(tables::ownerPassword()), false, status);
+    if (!other || !other->exec("BEGIN; SELECT count(*) FROM sqlite_master", status))
+        return nullptr;
+    return other;
+}
+
+QString storedPurpose(Fixture &f)
+{
+    ThreadContext reader(programContextConfig(f.tmp.path()));
+    StoredTable &pre = reader.table(tables::prescripts());
+    if (pre.open() != 0)
+        return QStringLiteral("cannot open");
+    pre.set(StoredTable::ByTable);
+    QStringList out;
+    while (pre.next() == 0)
+        out << pre.record().text("PRE:DRUGNAMEASPRESCRIBED") + QLatin1Char('/') + pre.record().text("PRE:PURPOSE");
+    return out.join(QLatin1Char(','));
+}
+
 } // namespace
 
 class TestFormWindow : public QObject
@@ -110,6 +139,8 @@ private slots:
     void closingWithChanges();
     void saveAndStay();
     void entriesGoThroughTheirPictures();
+    void refusedCommitKeepsTheFormAndTheTyping();
+    void failedDeleteAsksYesNoOrCancel();
 };
 
 void TestFormWindow::cancelledInsertLeavesNoRecord()
@@ -389,6 +420,78 @@ void TestFormWindow::entriesGoThroughTheirPictures()
     QCOMPARE(pre.record().date("PRE:DATEFILLED"), Date::fromYmd(2024, 3, 9));
     QCOMPARE(pre.record().decimal("PRE:COST").cents(), qint64(1250));
     QCOMPARE(pre.record().integer("PRE:NUMBER"), 30);
+}
+
+void TestFormWindow::refusedCommitKeepsTheFormAndTheTyping()
+{
+    Fixture f;
+    FileManager &pre = f.file(tables::prescripts());
+    QCOMPARE(pre.newRecord(), int(ResultOk));
+    pre.record().setText("PRE:DRUGNAMEASPRESCRIBED", QStringLiteral("Warfarin"));
+    QCOMPARE(pre.insert(), int(ResultOk));
+    f.relation(tables::prescripts()).transactionTimeout = 1;
+    f.context->request = Request::Change;
+    PrescriptionForm form(*f.context, QStringLiteral("UpdatePrescripts"), f.relation(tables::prescripts()));
+    QVERIFY(form.start());
+    FormDriver driver(form);
+    QVERIFY(driver.type(QStringLiteral("PRE:PURPOSE"), QStringLiteral("blood thinner")));
+
+    std::unique_ptr<SqlConnection> other = holdPrescriptions(f);
+    QVERIFY(other);
+    f.presenter.answer(Button::Ok);     // what went wrong
+    f.presenter.answer(Button::Cancel); // try to save again? not now
+    driver.ok();
+    QCOMPARE(f.presenter.count(), 2);
+    QCOMPARE(f.presenter.shown().at(0).caption, QStringLiteral("Record was not updated"));
+    QVERIFY(f.presenter.shown().at(0).text.contains(QStringLiteral("locked")));
+    QCOMPARE(f.presenter.shown().at(1).caption, QStringLiteral("Record Update Error"));
+    QCOMPARE(f.presenter.shown().at(1).defaultButton, int(Button::Cancel));
+    // Still open, with what was typed; nothing stored, nothing said to be.
+    QVERIFY(driver.isOpen());
+    QCOMPARE(driver.shown(QStringLiteral("PRE:PURPOSE")), QStringLiteral("blood thinner"));
+    QCOMPARE(storedPurpose(f), QStringLiteral("Warfarin/"));
+
+    // Once the other program lets go, OK saves it.
+    other.reset();
+    driver.ok();
+    QVERIFY(!driver.isOpen());
+    QCOMPARE(driver.response(), int(Response::Completed));
+    QCOMPARE(storedPurpose(f), QStringLiteral("Warfarin/blood thinner"));
+}
+
+void TestFormWindow::failedDeleteAsksYesNoOrCancel()
+{
+    Fixture f;
+    FileManager &pre = f.file(tables::prescripts());
+    QCOMPARE(pre.newRecord(), int(ResultOk));
+    pre.record().setText("PRE:DRUGNAMEASPRESCRIBED", QStringLiteral("Insulin"));
+    QCOMPARE(pre.insert(), int(ResultOk));
+    f.relation(tables::prescripts()).transactionTimeout = 1;
+    f.context->request = Request::Delete;
+    PrescriptionForm form(*f.context, QStringLiteral("UpdatePrescripts"), f.relation(tables::prescripts()));
+    form.deleteAction = 1; // the form is shown and deletes on OK
+    QVERIFY(form.start());
+    FormDriver driver(form);
+    std::unique_ptr<SqlConnection> other = holdPrescriptions(f);
+    QVERIFY(other);
+
+    f.presenter.answer(Button::Ok);     // not deleted
+    f.presenter.answer(Button::Cancel); // back to the record
+    driver.ok();
+    const MessageBoxRequest asked = f.presenter.last();
+    QCOMPARE(asked.caption, QStringLiteral("Record Delete Error"));
+    QCOMPARE(asked.buttons, int(Button::Yes | Button::No | Button::Cancel));
+    QCOMPARE(asked.defaultButton, int(Button::Cancel));
+    QVERIFY(driver.isOpen());
+
+    f.presenter.answer(Button::Ok);
+    f.presenter.answer(Button::No); // give up: the form closes
+    driver.ok();
+    QCOMPARE(f.presenter.shown().at(2).caption, QStringLiteral("Record was not deleted")); // said again
+    QVERIFY(!driver.isOpen());
+    QCOMPARE(driver.response(), int(Response::Cancelled));
+    other.reset();
+    QCOMPARE(storedPurpose(f), QStringLiteral("Insulin/"));
 }
 
 QTEST_MAIN(TestFormWindow)
