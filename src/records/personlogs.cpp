@@ -47,7 +47,7 @@ const std::vector<PersonLogSpec> &PersonLogSpec::all()
           {"Diastolic", "BLO:DIASTOLIC", "n5", 8},
           {"Pulse", "BLO:PULSE", "n5", 8}},
          "UpdateBloodpre", S::Print::AfterDates, "Print BP Log For Doctor", "bpaverages", "BP Help",
-         "BloodPressureMonitoring.htm"},
+         "BloodPressureMonitoring.htm", "BLO:PERSONNAME"},
         {10, "10) Blood Glucose Monitoring", &tables::glucose,
          {{"Glu:byperson", "", "(Glu:personname=personname)"},
           {"Glu:ByDate", "+Glu:Date", "(Glu:personname=personname or Glu:SocialSecurity = ssnum)"}},
@@ -57,7 +57,7 @@ const std::vector<PersonLogSpec> &PersonLogSpec::all()
           {"Reading", "GLU:READING", "n5", 8},
           {"Comment", "GLU:COMMENT", "", 35}},
          "UpdateGlucose", S::Print::AfterDates, "Print Log For Doctor", "glucreport", "Glucose Help",
-         "GlucoseMonitoring.htm"},
+         "GlucoseMonitoring.htm", "GLU:PERSONNAME"},
         {11, "11) Prescriptions", &tables::prescripts,
          {{"PRE:ByName", "PRE:Active", "(NameOnPrescription=personname)"},
           {"PRE:ByName", "+PRE:DateFilled,+PRE:Active", "(PRE:PersonsName=personname or PRE:SocialSecurity = ssnum)"}},
@@ -147,6 +147,19 @@ void PersonLogList::declare()
     selectOrder(chosenOrder());
 }
 
+void PersonLogList::bindPerson()
+{
+    if (!m_spec.shortNameField)
+        return;
+    const TableLayout &layout = m_spec.table();
+    const int field = layout.fieldIndex(QString::fromLatin1(m_spec.shortNameField));
+    if (!softCheck(field >= 0, "PersonLogList", QString::fromLatin1(m_spec.shortNameField)))
+        return;
+    // A reading stores the name cut to its field; a longer name would match none.
+    const QString &name = ProcessValues::instance().currentPerson.name;
+    names().set(QStringLiteral("personname"), FilterValue::fromText(name.left(layout.field(field).size)));
+}
+
 int PersonLogList::chosenOrder()
 {
     const QString &name = ProcessValues::instance().currentPerson.name;
@@ -165,6 +178,7 @@ int PersonLogList::chosenOrder()
 
 void PersonLogList::reset(bool force)
 {
+    bindPerson();
     const int wanted = chosenOrder();
     if (wanted != currentOrder())
         changeOrder(wanted);
@@ -176,6 +190,7 @@ void PersonLogList::reset(bool force)
 
 void PersonLogList::formReturned()
 {
+    bindPerson();
     const int wanted = chosenOrder();
     if (wanted != currentOrder())
         selectOrder(wanted);

@@ -59,6 +59,9 @@ struct PersonLogSpec
     const char *report;
     const char *helpCaption;
     const char *helpTopic;
+    // The field that holds the person's name, when it is shorter than the
+    // current person name: the lists compare only what it can hold.
+    const char *shortNameField = nullptr;
 
     static const std::vector<PersonLogSpec> &all(); // in tab order
     static const PersonLogSpec *byTab(int tab);
@@ -77,6 +80,8 @@ public:
     // Declares the orders and columns; the list must be set up.
     void declare();
     int chosenOrder();
+    // Binds the person's name as the table holds it, before a fill.
+    void bindPerson();
 
     // The sum of EXP:AMOUNTYOUPAID over every record the filter selects.
     Decimal total() const { return m_total; }

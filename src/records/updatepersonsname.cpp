@@ -737,6 +737,7 @@ int UpdatePersonsName::setup()
     if (request == Request::Change)
         renewSavedCopy();
     for (LogSheet &s : m_logs) {
+        s.list->bindPerson();
         s.list->selectOrder(s.list->chosenOrder());
         if (s.list->openList() != ResultOk)
             return ResultFatal;

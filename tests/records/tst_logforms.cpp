@@ -123,6 +123,7 @@ private slots:
     void theSnapshotIsTheProfileOfThatDay();
     void dateAndClockArePrimedAndCanBeOverwritten();
     void aLongNameIsCutToTheField();
+    void readingsOfALongNameAreListed();
     void captionsFollowTheRequest();
     void glucoseReading();
     void bmiTable_data();
@@ -251,6 +252,28 @@ void TestLogForms::aLongNameIsCutToTheField()
     QCOMPARE(form.window()->windowTitle(), QStringLiteral("Record Will Be Added  (New)"));
     form.endWith(Response::Cancelled);
     ProcessValues::instance().currentPerson.clear();
+}
+
+void TestLogForms::readingsOfALongNameAreListed()
+{
+    // Stored cut to 35 characters, the readings are still the person's own.
+    ProfileFixture f;
+    const QString first = QStringLiteral("Maximiliana");
+    const QString last = QStringLiteral("Anastasia Featherstonehaugh");
+    const QString name = first + QLatin1Char(' ') + last;
+    QVERIFY(name.size() > 35 && name.size() <= 40);
+    QVERIFY(f.add(tables::personsName(), {{"PER:FIRSTNAME", first}, {"PER:LASTNAME", last}, {"PER:PERSONSNAME", name}}));
+    QVERIFY(f.add(tables::bloodpre(), {{"BLO:PERSONNAME", "Someone Else"}, {"BLO:SYSTOLIC", 150}}));
+    Profile profile(f, name);
+    profile.drive = [](FormWindow &form) {
+        FormDriver(form).type(QStringLiteral("BLO:SYSTOLIC"), QStringLiteral("125"));
+        FormDriver(form).ok();
+    };
+    QVERIFY(profile.press(9, BrowseManager::InsertControl));
+    QVERIFY(profile.press(10, BrowseManager::InsertControl));
+    QCOMPARE(profile.shown(9).rows().size(), std::size_t(1));
+    QCOMPARE(highlighted(profile.shown(9), 2), QStringLiteral("125"));
+    QCOMPARE(profile.shown(10).rows().size(), std::size_t(1));
 }
 
 void TestLogForms::captionsFollowTheRequest()
@@ -434,14 +457,17 @@ void TestLogForms::pharmacyListHasNoLocator()
 void TestLogForms::duplicatesAreStoredAndNamedDoctorsCanGo()
 {
     ProfileFixture f;
+    // The starter lists, if any, come in on first opening.
+    const qint64 forms = count(f, tables::form());
+    const qint64 tests = count(f, tables::labTestName());
     for (int i = 0; i < 2; ++i) {
         QVERIFY(f.add(tables::doctors(), {{"DOC:DOCTORSNAME", "Dr. Marsh"}}));
         QVERIFY(f.add(tables::form(), {{"FOR:DRUGFORM", "Tablet"}}));
         QVERIFY(f.add(tables::labTestName(), {{"LTN:TESTNAME", "A1C"}}));
     }
     QCOMPARE(count(f, tables::doctors()), qint64(2));
-    QCOMPARE(count(f, tables::form()), qint64(2));
-    QCOMPARE(count(f, tables::labTestName()), qint64(2));
+    QCOMPARE(count(f, tables::form()), forms + 2);
+    QCOMPARE(count(f, tables::labTestName()), tests + 2);
     QVERIFY(f.add(tables::prescripts(), {{"PRE:DRUGNAMEASPRESCRIBED", "Aspirin"}, {"PRE:DRNAME", "Dr. Marsh"}}));
     QVERIFY(f.add(tables::appointments(), {{"APP:DOCTOR", "Dr. Marsh"}}));
     DeclaredList list(*f.context, *declaredLists().front());
