@@ -8,7 +8,11 @@
 #include "scriptedpresenter.h"
 #include "tables.h"
 #include "threadcontext.h"
+#include "updatepersonsname.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVariant>
@@ -89,6 +93,54 @@ struct ProfileFixture
         f.record().clear();
         f.record().setText("PER:PERSONSNAME", name);
         return f.getByKey(0) == ResultOk;
+    }
+};
+
+// The profile form opened on a person with a request, without waiting.
+struct OpenForm
+{
+    std::unique_ptr<UpdatePersonsName> form;
+    OpenForm(ProfileFixture &f, int request, const QString &name)
+    {
+        FileManager &persons = f.file(tables::personsName());
+        if (request == Request::Insert) {
+            persons.open();
+            persons.newRecord();
+        } else {
+            f.readPerson(name);
+        }
+        f.context->request = request;
+        form = std::make_unique<UpdatePersonsName>(*f.context);
+        form->start();
+    }
+    ~OpenForm()
+    {
+        if (form && form->isRunning())
+            form->endWith(Response::Cancelled);
+    }
+    // For key presses: focus is only given to the active window.
+    bool activate() const
+    {
+        form->window()->activateWindow();
+        return QTest::qWaitForWindowActive(form->window());
+    }
+    // Lists fill when they are first shown.
+    PersonLogList &shown(int tab) const
+    {
+        QTabWidget *tabs = form->tabs();
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i).startsWith(QString::number(tab) + QLatin1Char(')')))
+                tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        return *form->logList(tab);
+    }
+    QStringList column(int tab, int column) const
+    {
+        shown(tab);
+        QStringList out;
+        for (const auto &row : form->logList(tab)->rows())
+            out << row.columns.value(column);
+        return out;
     }
 };
 

@@ -38,28 +38,9 @@ void addAnn(ProfileFixture &f)
                                           {"PER:DATEUPDATED", QDate(2025, 3, 4)}}));
 }
 
-struct OpenForm
+struct AnnForm : OpenForm
 {
-    std::unique_ptr<UpdatePersonsName> form;
-    OpenForm(ProfileFixture &f, int request)
-    {
-        if (request == Request::Insert) {
-            f.file(tables::personsName()).open();
-            f.file(tables::personsName()).newRecord();
-        } else {
-            f.readPerson(Ann);
-        }
-        f.context->request = request;
-        form = std::make_unique<UpdatePersonsName>(*f.context);
-        form->start();
-        form->window()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form->window()));
-    }
-    ~OpenForm()
-    {
-        if (form && form->isRunning())
-            form->endWith(Response::Cancelled);
-    }
+    AnnForm(ProfileFixture &f, int request) : OpenForm(f, request, Ann) { QVERIFY(activate()); }
     void showTab(int index) const
     {
         form->tabs()->setCurrentIndex(index);
@@ -140,7 +121,7 @@ void TestProfileEntry::refusedEntriesSayWhy()
     QFETCH(QString, says);
     ProfileFixture f;
     addAnn(f);
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     FormDriver driver(*open.form);
     QVERIFY(driver.type(field, typed));
     open.showTab(2);
@@ -168,7 +149,7 @@ void TestProfileEntry::viewModeChangesNothing()
     ProfileFixture f;
     addAnn(f);
     QVERIFY(f.add(tables::symptoms(), {{"SYM:PERSONSNAME", Ann}, {"SYM:SYMPTOM_1", "cough"}}));
-    OpenForm open(f, Request::View);
+    AnnForm open(f, Request::View);
     int runs = 0;
     open.form->setFormRunner([&runs](const QString &) {
         ++runs;
@@ -196,7 +177,7 @@ void TestProfileEntry::insertWithoutAFormLeavesNothing()
 {
     ProfileFixture f;
     addAnn(f);
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     open.showTab(10); // prescriptions, whose form is not written yet
     QPushButton *insert = qobject_cast<QPushButton *>(open.form->logButton(11, BrowseManager::InsertControl));
     insert->click();
@@ -210,7 +191,7 @@ void TestProfileEntry::keyboardReachesEveryPageAndList()
 {
     ProfileFixture f;
     addAnn(f);
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     QWidget *first = open.form->entry("PER:FIRSTNAME");
     first->setFocus();
     QTest::keyClick(first, Qt::Key_PageDown, Qt::ControlModifier);
@@ -243,7 +224,7 @@ void TestProfileEntry::everyPromptHasItsOwnMnemonic()
 {
     ProfileFixture f;
     addAnn(f);
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     const QRegularExpression mark(QStringLiteral("&([^&])"));
     for (int i = 0; i < open.form->tabs()->count(); ++i) {
         QWidget *page = open.form->tabs()->widget(i);

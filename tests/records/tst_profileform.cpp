@@ -41,46 +41,10 @@ void addAnn(ProfileFixture &f, const QString &gender = QStringLiteral("F"))
                                           {"PER:BIRTHDATE", QDate::currentDate().addYears(-30).addDays(-1)}}));
 }
 
-// Opens the form on a person with a request, without waiting.
-struct OpenForm
+// The form on Ann unless told otherwise.
+struct AnnForm : OpenForm
 {
-    std::unique_ptr<UpdatePersonsName> form;
-    OpenForm(ProfileFixture &f, int request, const QString &name = Ann)
-    {
-        FileManager &persons = f.file(tables::personsName());
-        if (request == Request::Insert) {
-            persons.open();
-            persons.newRecord();
-        } else {
-            f.readPerson(name);
-        }
-        f.context->request = request;
-        form = std::make_unique<UpdatePersonsName>(*f.context);
-        form->start();
-    }
-    ~OpenForm()
-    {
-        if (form && form->isRunning())
-            form->endWith(Response::Cancelled);
-    }
-    // Lists fill when they are first shown.
-    PersonLogList &shown(int tab) const
-    {
-        QTabWidget *tabs = form->tabs();
-        for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->tabText(i).startsWith(QString::number(tab) + QLatin1Char(')')))
-                tabs->setCurrentIndex(i);
-        QApplication::processEvents();
-        return *form->logList(tab);
-    }
-    QStringList column(int tab, int column) const
-    {
-        shown(tab);
-        QStringList out;
-        for (const auto &row : form->logList(tab)->rows())
-            out << row.columns.value(column);
-        return out;
-    }
+    AnnForm(ProfileFixture &f, int request, const QString &name = Ann) : OpenForm(f, request, name) {}
 };
 
 } // namespace
@@ -126,7 +90,7 @@ void TestProfileForm::personsNameFromFirstAndLast()
     QFETCH(QString, name);
     ProfileFixture f;
     {
-        OpenForm open(f, Request::Insert);
+        AnnForm open(f, Request::Insert);
         FormDriver driver(*open.form);
         QVERIFY(driver.type(QStringLiteral("PER:FIRSTNAME"), first));
         QVERIFY(driver.type(QStringLiteral("PER:LASTNAME"), last));
@@ -146,7 +110,7 @@ void TestProfileForm::bmiFromHeightAndWeight()
     Procedures::instance().addModal(QStringLiteral("idealbmi"), [](ThreadContext &, QWidget *) {
         return int(Response::Completed);
     });
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     FormDriver driver(*open.form);
     QVERIFY(driver.type(QStringLiteral("PER:WEIGHT"), QStringLiteral("150")));
     QVERIFY(driver.type(QStringLiteral("PER:HEIGHT"), QStringLiteral("5'10\"")));
@@ -174,7 +138,7 @@ void TestProfileForm::menstruationFollowsGender()
 {
     ProfileFixture f;
     addAnn(f, QStringLiteral("F"));
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     open.form->window()->show();
     for (QWidget *w : open.form->menstruationControls())
         QVERIFY(!w->isHidden());
@@ -241,7 +205,7 @@ void TestProfileForm::logListsByNameOrSocialSecurity()
                       {kindField, kind},
                       {ssn.constData(), QStringLiteral("999-99-9999")}}));
 
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     const int rows = int(open.shown(tab).rows().size());
     QCOMPARE(rows, bySsn ? 2 : 1);
 }
@@ -258,7 +222,7 @@ void TestProfileForm::personNameMatchedOnFortyCharacters()
                                           {"PER:SOCIALSECURITY", QStringLiteral("111-22-3333")}}));
     QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", full.left(40)}, {"SUR:SURGICALPROCEDURE", "first forty"}}));
     QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", full}, {"SUR:SURGICALPROCEDURE", "whole name"}}));
-    OpenForm open(f, Request::Change, full);
+    AnnForm open(f, Request::Change, full);
     QCOMPARE(ProcessValues::instance().currentPerson.name, full.left(40));
     QCOMPARE(open.column(6, 1), QStringList{QStringLiteral("first forty")});
 }
@@ -271,7 +235,7 @@ void TestProfileForm::noNumberMatchesNobodyElse()
     QVERIFY(f.add(tables::personsName(), {{"PER:FIRSTNAME", "Bob"}, {"PER:LASTNAME", "Ray"}, {"PER:PERSONSNAME", "Bob Ray"}}));
     QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", "Bob Ray"}, {"SUR:SURGICALPROCEDURE", "his"}}));
     QVERIFY(f.add(tables::surgeries(), {{"SUR:PERSON", "Carl Ray"}, {"SUR:SURGICALPROCEDURE", "not his"}}));
-    OpenForm open(f, Request::Change, QStringLiteral("Bob Ray"));
+    AnnForm open(f, Request::Change, QStringLiteral("Bob Ray"));
     QCOMPARE(open.column(6, 1), QStringList{QStringLiteral("his")});
 }
 
@@ -283,7 +247,7 @@ void TestProfileForm::labListOrderFollowsTheBuffer()
     addAnn(f);
     QVERIFY(f.add(tables::labTests(), {{"LAB:PERSONSNAME", Ann}, {"LAB:TESTNAME", "A1C"}}));
     QVERIFY(f.add(tables::labTests(), {{"LAB:PERSONSNAME", "Annie Lee"}, {"LAB:TESTNAME", "Lipids"}, {"LAB:SOCIALSECURITY", AnnSsn}}));
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     QCOMPARE(open.shown(12).currentOrder(), 2);
     QCOMPARE(open.column(12, 2).size(), 2);
     open.form->setFormRunner([&f](const QString &) {
@@ -301,7 +265,7 @@ void TestProfileForm::viewModeOpensNothing()
     ProfileFixture f;
     addAnn(f);
     QVERIFY(f.add(tables::symptoms(), {{"SYM:PERSONSNAME", Ann}, {"SYM:SYMPTOM_1", "cough"}}));
-    OpenForm open(f, Request::View);
+    AnnForm open(f, Request::View);
     int runs = 0;
     open.form->setFormRunner([&runs](const QString &) {
         ++runs;
@@ -324,7 +288,7 @@ void TestProfileForm::missingLogFormSaysSo()
 {
     ProfileFixture f;
     addAnn(f);
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     const int before = f.presenter.count();
     QCOMPARE(open.form->logList(9)->runAction(Request::Insert), int(Response::Cancelled));
     QCOMPARE(f.presenter.count(), before + 1);
@@ -341,7 +305,7 @@ void TestProfileForm::expenseTotal()
                                            {"EXP:REASON", QString::fromLatin1(amount)},
                                            {"EXP:AMOUNTYOUPAID", QString::fromLatin1(amount)}}));
     QVERIFY(f.add(tables::expenses(), {{"EXP:PERSONSNAME", "Bob Ray"}, {"EXP:AMOUNTYOUPAID", "999.00"}}));
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     QCOMPARE(open.column(16, 2).size(), 3);
     QCOMPARE(open.form->totalLabel()->text(), QStringLiteral("112.80"));
 
@@ -364,7 +328,7 @@ void TestProfileForm::currentPersonSetAndCleared()
     for (bool byOk : {true, false}) {
         ProfileFixture f;
         addAnn(f);
-        OpenForm open(f, Request::Change);
+        AnnForm open(f, Request::Change);
         const CurrentPersonValues &c = ProcessValues::instance().currentPerson;
         QCOMPARE(c.name, Ann);
         QCOMPARE(c.socialSecurity, AnnSsn);
@@ -387,7 +351,7 @@ void TestProfileForm::okStampsTheRecord()
     ProfileFixture f;
     addAnn(f);
     {
-        OpenForm open(f, Request::Change);
+        AnnForm open(f, Request::Change);
         FormDriver driver(*open.form);
         driver.type(QStringLiteral("PER:CITY"), QStringLiteral("Springfield"));
         driver.ok();
@@ -412,7 +376,7 @@ void TestProfileForm::doctorComboCopiesTheDoctor()
                                       {"DOC:PRACTICENAME", "Marsh Family Practice"},
                                       {"DOC:HOURS", "Mon-Fri"}}));
     QVERIFY(f.add(tables::doctors(), {{"DOC:DOCTORSNAME", "Dr. Amos Bell"}}));
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     TableDropCombo &combo = *open.form->doctorCombo();
     QCOMPARE(combo.rowCount(), 2);
     combo.takeSelection(combo.findRow(QStringLiteral("Dr. Helen")));
@@ -438,7 +402,7 @@ void TestProfileForm::planComboListsThePersonsActivePlans()
                                        {"INS:ACTIVE", "Y"}}));
     QVERIFY(f.add(tables::planName(), {{"INS:PERSONSNAME", Ann}, {"INS:COMPANYNAME", "Old Plan"}, {"INS:ACTIVE", "N"}}));
     QVERIFY(f.add(tables::planName(), {{"INS:PERSONSNAME", "Bob Ray"}, {"INS:COMPANYNAME", "Bobs Plan"}, {"INS:ACTIVE", "Y"}}));
-    OpenForm open(f, Request::Change);
+    AnnForm open(f, Request::Change);
     TableDropCombo &combo = *open.form->planCombo();
     QCOMPARE(combo.rowCount(), 1);
     combo.takeSelection(1);
