@@ -38,7 +38,7 @@ const FormSpec &ReferenceForm::pharmacy()
                                   {"Phone &Number:", "PHA:PHONENUMBER"},
                                   {"Ho&urs:", "PHA:HOURS"},
                                   {"Ph&armacists Name:", "PHA:PHARMACISTSNAME"},
-                                  {"&Web Address:", "PHA:WEBADDRESS"}}}}};
+                                  {.prompt = "&Web Address:", .field = "PHA:WEBADDRESS", .help = "web address.htm"}}}}};
     return spec;
 }
 
@@ -63,7 +63,9 @@ const FormSpec &ReferenceForm::manufacturer()
 {
     static const FormSpec spec{"UpdateManufacturer", "Form Manufacturer", "Manufacturer",
                                "AddorUpdateaManufacturer.htm",
-                               {{"&1) General", {{"Co&mpany Name:", "MAN:COMPANYNAME"}}}}};
+                               {{"&1) General",
+                                 {{.prompt = "Co&mpany Name:", .field = "MAN:COMPANYNAME",
+                                   .help = "Update Manufacturer.htm"}}}}};
     return spec;
 }
 

@@ -150,6 +150,7 @@ void TestDeclaredNames::formsResolve()
                     n.procedure(where, latin(row.drop->entryForm));
                 }
                 n.procedure(where, latin(row.beside));
+                n.topic(where, row.help);
             }
         }
     }

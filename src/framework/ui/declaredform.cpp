@@ -2,6 +2,7 @@
 
 #include "calendarbutton.h"
 #include "calendarpicker.h"
+#include "helpviewer.h"
 #include "picture.h"
 #include "procedures.h"
 #include "record.h"
@@ -18,6 +19,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -262,6 +264,10 @@ QWidget *DeclaredForm::buildRow(const FormRow &row, QWidget *page, QFormLayout *
         placed = line;
     }
     control->setObjectName(field);
+    if (*row.help) {
+        m_fieldHelp.emplace_back(control, latin(row.help));
+        control->installEventFilter(this);
+    }
     if (*row.tip)
         control->setToolTip(QString::fromUtf8(row.tip));
     if (row.readOnly) {
@@ -347,6 +353,24 @@ int DeclaredForm::setup()
     if (request == Request::Change)
         renewSavedCopy();
     return ResultOk;
+}
+
+bool DeclaredForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // F1 on a field with a topic of its own shows that topic, before the
+    // window's shortcut takes the key.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier)
+            for (const auto &[control, topic] : m_fieldHelp)
+                if (control == watched || control->isAncestorOf(qobject_cast<QWidget *>(watched))) {
+                    event->accept();
+                    if (event->type() == QEvent::KeyPress)
+                        HelpViewer::shared()->showTopic(topic);
+                    return true;
+                }
+    }
+    return FormWindow::eventFilter(watched, event);
 }
 
 QString DeclaredForm::caption() const

@@ -43,6 +43,8 @@ protected:
     QString helpTopic() const override { return QString::fromLatin1(m_spec.helpTopic); }
     QString caption() const override;
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     // A row's control is built and bound; forms attach their own work here.
     virtual void rowBuilt(const FormRow &row, QWidget *control) { (void)row; (void)control; }
 
@@ -55,6 +57,7 @@ private:
     std::vector<std::pair<QString, QWidget *>> m_controls;
     std::vector<std::pair<QString, std::unique_ptr<TableDropList>>> m_drops;
     std::vector<QPushButton *> m_besides;
+    std::vector<std::pair<QWidget *, QString>> m_fieldHelp;
 };
 
 } // namespace tavimo

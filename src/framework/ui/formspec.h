@@ -58,6 +58,7 @@ struct FormRow
     const DropSpec *drop = nullptr;
     const char *beside = "";    // a "..." button beside the control starts this list
     const char *besideTip = "";
+    const char *help = "";      // F1 on the control shows this topic instead of the form's
 };
 
 struct FormTab

@@ -8,6 +8,7 @@
 #include "errormanager.h"
 #include "filemanager.h"
 #include "formdriver.h"
+#include "helpviewer.h"
 #include "picture.h"
 #include "record.h"
 #include "relationmanager.h"
@@ -48,7 +49,8 @@ const FormSpec &prescriptionForm()
            {.prompt = "C&ost:", .field = "PRE:COST", .kind = RowKind::Number, .picture = "n-10.2"},
            {.prompt = "&Number:", .field = "PRE:NUMBER", .kind = RowKind::Spin, .low = 0, .high = 500},
            {.prompt = "&Active", .field = "PRE:ACTIVE", .kind = RowKind::Check, .on = "Y", .off = "N"},
-           {.prompt = "&Rx Number:", .field = "PRE:RXNUMBER", .readOnly = true, .history = false}}},
+           {.prompt = "&Rx Number:", .field = "PRE:RXNUMBER", .readOnly = true, .history = false},
+           {.prompt = "&Generic Name:", .field = "PRE:GENERICNAME", .help = "calendar.htm"}}},
          {"&2) Doctor",
           {{.prompt = "D&octor:", .field = "PRE:DRNAME", .kind = RowKind::DropCombo, .drop = &doctorDrop},
            {.prompt = "Take &When", .field = "PRE:TAKEWHEN", .kind = RowKind::Radio,
@@ -123,6 +125,7 @@ private slots:
     void recallBringsBackTheLastSavedRecord();
     void controlTabTurnsThePages();
     void aMisspeltNameIsSkippedWithAWarning();
+    void fieldHelpComesBeforeTheForms();
 };
 
 void TestDeclaredForm::rowsBecomeBoundControls()
@@ -343,6 +346,25 @@ void TestDeclaredForm::aMisspeltNameIsSkippedWithAWarning()
     QVERIFY(driver.type(QStringLiteral("DOC:DOCTORSNAME"), QStringLiteral("Baker")));
     driver.ok();
     QCOMPARE(driver.response(), int(Response::Completed));
+}
+
+void TestDeclaredForm::fieldHelpComesBeforeTheForms()
+{
+    static const FormSpec helped{"UpdatePrescripts", "", "Prescripts", "enteringrecords.htm",
+                                 prescriptionForm().tabs};
+    Fixture f;
+    auto form = f.insertForm(helped);
+    QVERIFY(form);
+    QWidget *generic = form->control(QStringLiteral("PRE:GENERICNAME"));
+    generic->setFocus();
+    QTest::keyClick(generic, Qt::Key_F1);
+    QCOMPARE(HelpViewer::shared()->currentTopic(), QStringLiteral("calendar.htm"));
+    QWidget *name = form->control(QStringLiteral("PRE:DRUGNAMEASPRESCRIBED"));
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_F1);
+    QCOMPARE(HelpViewer::shared()->currentTopic(), QStringLiteral("enteringrecords.htm"));
+    HelpViewer::releaseShared();
+    form->endWith(Response::Cancelled);
 }
 
 QTEST_MAIN(TestDeclaredForm)
