@@ -23,6 +23,7 @@ const LogPriming labTestPriming{"LAB:PERSONSNAME", "", "", false};
 
 } // namespace
 
+// A new reading shows its numbers blank rather than as zeros to type over.
 const FormSpec &PersonLogForm::bloodPressure()
 {
     static const FormSpec spec{
@@ -30,9 +31,9 @@ const FormSpec &PersonLogForm::bloodPressure()
         {{"",
           {{.prompt = "&Date:", .field = "BLO:DATE", .kind = RowKind::Date},
            {.prompt = "&Time:", .field = "BLO:TIME", .kind = RowKind::Time},
-           {.prompt = "&Systolic:", .field = "BLO:SYSTOLIC", .kind = RowKind::Number, .picture = "n3"},
-           {.prompt = "D&iastolic:", .field = "BLO:DIASTOLIC", .kind = RowKind::Number, .picture = "n3"},
-           {.prompt = "&Pulse:", .field = "BLO:PULSE", .kind = RowKind::Number, .picture = "n3"},
+           {.prompt = "&Systolic:", .field = "BLO:SYSTOLIC", .kind = RowKind::Number, .picture = "n3b"},
+           {.prompt = "D&iastolic:", .field = "BLO:DIASTOLIC", .kind = RowKind::Number, .picture = "n3b"},
+           {.prompt = "&Pulse:", .field = "BLO:PULSE", .kind = RowKind::Number, .picture = "n3b"},
            {.prompt = "Co&mment:", .field = "BLO:COMMENT", .tip = activityTip}}}}};
     return spec;
 }
@@ -44,7 +45,7 @@ const FormSpec &PersonLogForm::glucose()
         {{"Blood Glucose Reading",
           {{.prompt = "&Date:", .field = "GLU:DATE", .kind = RowKind::Date},
            {.prompt = "&Time:", .field = "GLU:TIME", .kind = RowKind::Time},
-           {.prompt = "&Reading:", .field = "GLU:READING", .kind = RowKind::Number, .picture = "n3"},
+           {.prompt = "&Reading:", .field = "GLU:READING", .kind = RowKind::Number, .picture = "n3b"},
            {.prompt = "Co&mment:", .field = "GLU:COMMENT", .tip = activityTip}}}}};
     return spec;
 }

@@ -123,7 +123,12 @@ int BrowseManager::addColumn(const QString &heading, const QString &field, const
     // As wide as the field, within reason, and never narrower than its heading.
     const QFontMetrics fm = m_list->fontMetrics();
     const int chars = std::min(c.width, 40);
-    const int pixels = std::max(fm.averageCharWidth() * chars, fm.horizontalAdvance(heading)) + 16;
+    int pixels = std::max(fm.averageCharWidth() * chars, fm.horizontalAdvance(heading)) + 16;
+    // Dates and times as the desktop writes them, which average widths underrate.
+    if (c.picture.kind() == Picture::Kind::Date)
+        pixels = std::max(pixels, fm.horizontalAdvance(c.picture.format(Date::fromYmd(2026, 12, 28))) + 16);
+    else if (c.picture.kind() == Picture::Kind::Time)
+        pixels = std::max(pixels, fm.horizontalAdvance(c.picture.format(Time::fromHms(22, 58))) + 16);
     m_list->horizontalHeader()->resizeSection(int(m_columns.size()) - 1, pixels);
     return int(m_columns.size()) - 1;
 }
