@@ -22,7 +22,7 @@ public:
     }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_entry && (event->type() == QEvent::EnabledChange || event->type() == QEvent::ReadOnlyChange))
+        if (watched == m_entry.data() && (event->type() == QEvent::EnabledChange || event->type() == QEvent::ReadOnlyChange))
             follow();
         return false;
     }
@@ -30,10 +30,12 @@ public:
 private:
     void follow()
     {
-        if (m_entry && m_button)
-            m_button->setEnabled(m_entry->isEnabled() && !m_entry->isReadOnly());
+        // Not a QLineEdit any more while it is being destroyed.
+        auto *entry = qobject_cast<QLineEdit *>(m_entry.data());
+        if (entry && m_button)
+            m_button->setEnabled(entry->isEnabled() && !entry->isReadOnly());
     }
-    QPointer<QLineEdit> m_entry;
+    QPointer<QWidget> m_entry;
     QPointer<QToolButton> m_button;
 };
 
