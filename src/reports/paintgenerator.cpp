@@ -181,9 +181,10 @@ QPen PaintGenerator::pen(int color, int width, int style) const
 {
     if (color == ReportControl::NoColor || style == 5)
         return QPen(Qt::NoPen);
-    // Width 0 is the thinnest line the device draws, as in the PDF.
+    // Width 0 is the thinnest line the device draws, as in the PDF; a PDF
+    // reader never draws a line thinner than that either.
     const double pixels = width / kPenUnitsPerPoint * (m_dpiX + m_dpiY) / 2 / 72;
-    QPen p(colorOf(color), pixels);
+    QPen p(colorOf(color), pixels < 1 ? 0 : pixels);
     p.setCapStyle(Qt::FlatCap);
     p.setJoinStyle(Qt::MiterJoin);
     switch (style) {
