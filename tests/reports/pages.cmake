@@ -1,0 +1,1 @@
+tavimo_add_test(tst_pagefiles SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tst_pagefiles.cpp LIBS tavimo_reports)
