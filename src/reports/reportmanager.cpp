@@ -237,12 +237,15 @@ int ReportManager::nextRecord()
     if (level == ResultNotify) {
         if (m_process->recordsProcessed > 0) {
             response = Response::Completed;
+            postClose();
         } else {
             response = Response::Cancelled;
             level = ResultFatal;
+            // No more ticks while the box is up.
+            stopTimer();
             errors().raise(m_context, kNoRecordsMessage);
+            postClose();
         }
-        postClose();
     } else if (level != ResultOk) {
         response = Response::Cancelled;
         postClose();
@@ -288,7 +291,14 @@ void ReportManager::timerEvent(QTimerEvent *event)
         ProcedureWindow::timerEvent(event);
         return;
     }
-    if (takeTimer() == ResultFatal)
+    // A message box raised during a batch runs the event loop: its ticks
+    // must not start another batch.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    const int level = takeTimer();
+    m_inTick = false;
+    if (level == ResultFatal)
         postClose();
 }
 

@@ -124,6 +124,7 @@ private:
     bool m_reportOpened = false;
     bool m_closePosted = false;
     bool m_inClose = false;
+    bool m_inTick = false;
     bool m_cursorSet = false;
 
     QProgressBar *m_thermometer = nullptr;

@@ -7,13 +7,14 @@ namespace tavimo {
 namespace {
 
 // A value at or past an end is that end, so a record outside the limits
-// (added during the run) never moves the bar backwards or past 100.
+// (added during the run) never moves the bar backwards or past 100. With
+// one value only, its records are the whole run.
 int proportion(double value, double low, double high)
 {
-    if (value <= low)
-        return 0;
     if (value >= high)
         return 100;
+    if (value <= low)
+        return 0;
     return std::clamp(int((value - low) * 100 / (high - low)), 0, 100);
 }
 
