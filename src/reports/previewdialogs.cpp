@@ -55,6 +55,9 @@ PagesToPrintDialog::PagesToPrintDialog(const QString &pages, int pageCount, QWid
     auto *hint = new QLabel(QStringLiteral("Page numbers and ranges, separated by commas: 1,3,5-12"), this);
     auto *buttons = okCancel(this);
     buttons->addButton(m_reset, QDialogButtonBox::ResetRole);
+    // Enter takes the list; Reset is only ever pressed on purpose.
+    m_reset->setAutoDefault(false);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     const QString reset = defaultPages(pageCount);
     connect(m_reset, &QPushButton::clicked, this, [this, reset] {
         m_pages->setText(reset);

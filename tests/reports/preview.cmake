@@ -1,0 +1,2 @@
+tavimo_add_test(tst_paintgenerator SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tst_paintgenerator.cpp LIBS tavimo_reports tavimo_pdf_testsupport)
+tavimo_add_test(tst_printpreview SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tst_printpreview.cpp LIBS tavimo_reports)
