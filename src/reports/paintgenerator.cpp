@@ -198,7 +198,7 @@ QPen PaintGenerator::pen(int color, int width, int style) const
 
 QFont PaintGenerator::font(const ReportControl &control) const
 {
-    QFont f(QString::fromLatin1(control.fontFace));
+    QFont f(QString::fromLatin1(control.fontFace).trimmed());
     // Point sizes are resolved at the device's resolution; the painter's
     // coordinates may count another.
     const double deviceDpi = m_painter->device()->logicalDpiY();

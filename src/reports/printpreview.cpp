@@ -6,6 +6,7 @@
 #include "previewarea.h"
 #include "previewcanvas.h"
 #include "previewdialogs.h"
+#include "screenfit.h"
 #include "settingsstore.h"
 
 #include <QAction>
@@ -221,10 +222,10 @@ void PrintPreview::buildMenus(QDialog *window)
 void PrintPreview::buildToolBar(QDialog *window)
 {
     auto *tools = new QToolBar(window);
-    tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Print has no icon of its own, so its button shows its text.
+    tools->setToolButtonStyle(Qt::ToolButtonIconOnly);
     tools->addAction(action(Command::Print));
     tools->addSeparator();
-    tools->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (Command c : {Command::First, Command::Previous, Command::Next, Command::Last})
         tools->addAction(action(c));
 
@@ -448,7 +449,10 @@ void PrintPreview::canvasClicked(QPoint at)
 
 int PrintPreview::runDialog(QDialog &dialog)
 {
-    return m_runDialog ? m_runDialog(dialog) : dialog.exec();
+    if (m_runDialog)
+        return m_runDialog(dialog);
+    fitToScreen(&dialog);
+    return dialog.exec();
 }
 
 void PrintPreview::jumpToPage()
@@ -471,16 +475,14 @@ bool PrintPreview::askPagesToPrint()
 
 void PrintPreview::saveAs()
 {
-    if (!m_saveAsHook) {
+    if (!m_saveAsHook || m_saveAsHook(selectedPages()) == NoGenerator) {
         if (!errors().entry(NoGeneratorMessage))
             errors().appendCatalogue({{NoGeneratorMessage, ResultNotify, QStringLiteral("Save As"),
                                        QStringLiteral("There is no output to save the report to: no generator is "
                                                       "installed. The report can only be printed."),
                                        {}}});
         errors().raise(m_context, NoGeneratorMessage);
-        return;
     }
-    m_saveAsHook(selectedPages());
 }
 
 void PrintPreview::print()

@@ -51,8 +51,11 @@ public:
     // Page numbers from 1 that a "Pages to Print" list keeps, ascending.
     using PagesParser = std::function<std::vector<int>(const QString &list, int pageCount)>;
     // Handed the pages to print or save, as indexes from 0 into the source.
+    // Save As answers a result, or NoGenerator when there was nothing to
+    // save with; the preview then says so.
     using PrintHook = std::function<void(const std::vector<int> &pages)>;
     using SaveAsHook = std::function<int(const std::vector<int> &pages)>;
+    static constexpr int NoGenerator = -1;
     // Runs a dialog the preview built and returns its result; exec() unless
     // set (tests fill the dialog in and accept it).
     using DialogRunner = std::function<int(QDialog &dialog)>;

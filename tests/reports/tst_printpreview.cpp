@@ -630,6 +630,14 @@ void TestPrintPreview::saveAs()
     QCOMPARE(saved, (std::vector<std::vector<int>>{{1, 2}}));
     QVERIFY(g.preview->isRunning()); // saving leaves the preview open
     QCOMPARE(g.presenter.count(), 0);
+
+    // A hook that finds no generator registered has the preview say so.
+    Fixture h(2);
+    h.preview->setSaveAsHook([](const std::vector<int> &) { return PrintPreview::NoGenerator; });
+    QVERIFY(h.start());
+    h.preview->action(PrintPreview::Command::SaveAs)->trigger();
+    QCOMPARE(h.presenter.count(), 1);
+    QCOMPARE(h.presenter.last().caption, QStringLiteral("Save As"));
 }
 
 void TestPrintPreview::windowPositionRemembered()
