@@ -818,11 +818,12 @@ int WmfParser::replay(const QString &fileName, IReportGenerator &generator)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return raise(NextRecordFailed, fileName);
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return raise(NextRecordFailed, fileName);
-    if (bytes.size() > MaxFileSize)
+    const qint64 size = file.size();
+    if (size > MaxFileSize)
         return raise(NotWmf, fileName);
+    const QByteArray bytes = size > 0 ? file.read(size) : QByteArray();
+    if (bytes.size() != size || file.error() != QFileDevice::NoError)
+        return raise(NextRecordFailed, fileName);
     return replay(bytes, fileName, generator);
 }
 
