@@ -926,9 +926,10 @@ void UpdatePersonsName::printLog(const PersonLogSpec &spec)
         Procedures::instance().startInNewContext(report, context(), window());
         return;
     }
-    // The report reads the range the date window leaves, or decides itself
-    // what a cancelled range means.
-    Procedures::instance().run(QStringLiteral("prebpaverages"), context(), window());
+    // The report reads the range the date window leaves; a person who
+    // cancelled the dates did not ask for the report.
+    if (Procedures::instance().run(QStringLiteral("prebpaverages"), context(), window()) != Response::Completed)
+        return;
     Procedures::instance().run(report, context(), window());
 }
 

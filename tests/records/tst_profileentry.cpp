@@ -69,6 +69,7 @@ private slots:
     void insertWithoutAFormLeavesNothing();
     void keyboardReachesEveryPageAndList();
     void everyPromptHasItsOwnMnemonic();
+    void reportRunsOnlyAfterItsDates();
 };
 
 void TestProfileEntry::heights_data()
@@ -246,6 +247,28 @@ void TestProfileEntry::everyPromptHasItsOwnMnemonic()
             QVERIFY2(all - letters.size() <= 2, qPrintable(letters.join(QLatin1Char(' '))));
         }
     }
+}
+
+void TestProfileEntry::reportRunsOnlyAfterItsDates()
+{
+    ProfileFixture f;
+    addAnn(f);
+    int dateAnswer = Response::Cancelled;
+    int reports = 0;
+    Procedures &p = Procedures::instance();
+    p.addModal(QStringLiteral("prebpaverages"), [&dateAnswer](ThreadContext &, QWidget *) { return dateAnswer; });
+    p.addModal(QStringLiteral("bpaverages"), [&reports](ThreadContext &, QWidget *) {
+        ++reports;
+        return int(Response::Completed);
+    });
+    AnnForm open(f, Request::Change);
+    open.form->printButton(9)->click(); // the dates cancelled
+    QCOMPARE(reports, 0);
+    dateAnswer = Response::Completed;
+    open.form->printButton(9)->click();
+    QCOMPARE(reports, 1);
+    p.remove(QStringLiteral("prebpaverages"));
+    p.remove(QStringLiteral("bpaverages"));
 }
 
 QTEST_MAIN(TestProfileEntry)
