@@ -4,6 +4,7 @@
 #include "datafolder.h"
 #include "errormanager.h"
 #include "fuzzymatcher.h"
+#include "pagefolder.h"
 #include "processvalues.h"
 #include "qtmessagepresenter.h"
 #include "threadcontext.h"
@@ -85,6 +86,9 @@ int Startup::run(const MainProcedure &main)
     store.init(QString::fromLatin1(StoreName), m_options.settingsBackend, m_options.settingsPath);
     loadPreserved(store);
     settingsLoaded = true;
+
+    // Report pages left behind by a run that died hold health data.
+    PageFolder::removeLeftovers();
 
     // The first context's tables and managers; it runs the main frame.
     auto context = std::make_unique<ThreadContext>(programContextConfig(m_options.dataFolder));

@@ -1,0 +1,1 @@
+tavimo_add_test(tst_reportoutput SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tst_reportoutput.cpp LIBS tavimo_reports tavimo_pdf_testsupport)
