@@ -390,11 +390,15 @@ int BandRenderer::fail(const QString &fileName, const QString &reason)
     session.setLastStatus(DriverStatus{DriverCode::FileSystemError, driverCodeText(DriverCode::FileSystemError),
                                        why, QStringLiteral("page %1").arg(m_pageNumber)});
     ErrorManager &errors = m_context.errors();
+    // A report that cannot keep its pages stops; the program goes on.
+    if (!errors.entry(PageFileMessage))
+        errors.appendCatalogue({{PageFileMessage, ResultNotify, QStringLiteral("Report Page Error"),
+                                 QStringLiteral("The report page %File could not be written.|Error: %ErrorText."), {}}});
     errors.setFileName(m_context, fileName);
-    const int answer = errors.raise(m_context, PageFileMessage);
+    errors.raise(m_context, PageFileMessage);
     session.setLastStatus(before);
     // The page is lost whatever the box said; the run cannot go on.
-    m_failure = answer != ResultOk ? answer : int(ResultFatal);
+    m_failure = ResultNotify;
     return m_failure;
 }
 

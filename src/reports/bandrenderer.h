@@ -51,7 +51,7 @@ public:
     // The text replaced by the page number.
     static constexpr const char *PagePlaceholder = "@page@";
     // Raised with the page file's name when a page cannot be written.
-    static constexpr int PageFileMessage = 12; // "File Creation Error"
+    static constexpr int PageFileMessage = 74; // "Report Page Error", added to the catalogue when first needed
 
     // `record` is the buffer the report's view reads into (fields are read
     // from it at each printRecord); pages go into `folder`; messages through

@@ -892,7 +892,7 @@ void TestBandRenderer::failedWriteStopsTheRun()
     QVERIFY(failed != ResultOk);
     QCOMPARE(run.presenter.count(), 1);
     const MessageBoxRequest &box = run.presenter.last();
-    QCOMPARE(box.caption, QStringLiteral("File Creation Error"));
+    QCOMPARE(box.caption, QStringLiteral("Report Page Error"));
     QVERIFY2(box.text.contains(run.folder->pageFile(2)), qPrintable(box.text));
     QCOMPARE(run.context->storage().lastStatus().code, int(DriverCode::Ok));
 
