@@ -44,7 +44,8 @@ public:
     {
     }
 
-    QString failure; // what went wrong on the printer's side, for the message
+    QString failure;    // what went wrong on the printer's side, for the message
+    bool began = false; // the printer opened its output
 
     int openPage(int left, int top, int right, int bottom, const QString &pageName) override
     {
@@ -57,6 +58,7 @@ public:
                 failure = QStringLiteral("the printer could not be opened");
                 return Failed;
             }
+            began = true;
         } else if (!m_printer.newPage()) {
             failure = QStringLiteral("the printer took no new sheet");
             return Failed;
@@ -101,7 +103,7 @@ bool makePrivate(const QString &fileName, QString *why)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append, kOwnerOnly) || !file.setPermissions(kOwnerOnly)) {
-        *why = fileName + QStringLiteral(": ") + file.errorString();
+        *why = file.errorString();
         return false;
     }
     return true;
@@ -160,6 +162,7 @@ int PrinterOutput::print(const QStringList &pages)
 
     const QStringList sheets = sheetsToPrint(target, pages);
     const QString file = target.outputFileName();
+    const bool fileWasThere = !file.isEmpty() && QFile::exists(file);
     QString why;
     if (!file.isEmpty() && !makePrivate(file, &why))
         return failed(target, why);
@@ -183,18 +186,14 @@ int PrinterOutput::print(const QStringList &pages)
     target.setFullPage(chosenFullPage);
     target.setPageLayout(chosenPaper);
 
-    if (!file.isEmpty()) {
-        if (result != ResultOk || !ended)
-            QFile::remove(file);
-        else if (!QFile::setPermissions(file, kOwnerOnly)) // should the engine have made it anew
-            generator.failure = file + QStringLiteral(" could not be kept to its owner");
-    }
-    if (!generator.failure.isEmpty()) {
-        if (!file.isEmpty())
-            QFile::remove(file);
-        return failed(target, generator.failure);
-    }
-    return result;
+    if (!file.isEmpty() && result == ResultOk && ended && !QFile::setPermissions(file, kOwnerOnly))
+        generator.failure = QStringLiteral("the file could not be kept to its owner");
+    const bool done = result == ResultOk && generator.failure.isEmpty();
+    // A file the printer began holds part of a report; one it never
+    // opened is left as it was.
+    if (!done && !file.isEmpty() && (generator.began || !fileWasThere))
+        QFile::remove(file);
+    return generator.failure.isEmpty() ? result : failed(target, generator.failure);
 }
 
 int PrinterOutput::exportPages(const QStringList &pages, IReportGenerator &generator)

@@ -246,6 +246,7 @@ private slots:
     void printsOnTheRunsPrinter();
     void printedFileIsTheOwners();
     void unreadablePageStopsThePrint();
+    void printThatCannotBeMadeIsSaid();
     void nothingToPrintOrSave();
 };
 
@@ -738,12 +739,40 @@ void TestReportOutput::unreadablePageStopsThePrint()
     QVERIFY(f.presenter.last().text.contains(f.pages[1]));
     QVERIFY(!QFile::exists(pdf));
 
+    // Stopped before the printer opened its file, a file there stays as it was.
+    const QString old = f.path(QStringLiteral("old.pdf"));
+    QFile before(old);
+    QVERIFY(before.open(QIODevice::WriteOnly));
+    before.write("an older file");
+    before.close();
+    printer->setOutputFileName(old);
+    QVERIFY(output.print(f.pages.mid(1)) != ResultOk);
+    QCOMPARE(PdfTools::readFile(old), QByteArray("an older file"));
+    QCOMPARE(f.presenter.count(), 2);
+
     // The export stops at it likewise.
     RecordingGenerator recording;
     QVERIFY(output.exportPages(f.pages, recording) != ResultOk);
     QCOMPARE(recording.opened, f.pages.mid(0, 1));
     QCOMPARE(recording.documentsClosed, 0);
-    QCOMPARE(f.presenter.count(), 2);
+    QCOMPARE(f.presenter.count(), 3);
+}
+
+void TestReportOutput::printThatCannotBeMadeIsSaid()
+{
+    Fixture f;
+    f.writeRun(1);
+    const QString pdf = f.path(QStringLiteral("no such folder/report.pdf"));
+    auto printer = pdfPrinter(pdf);
+    PrinterOutput output(*f.context);
+    output.printer = printer.get();
+    output.askPrinter = [](QPrinter &) { return true; };
+    QCOMPARE(output.print(f.pages), int(ResultNotify));
+    QCOMPARE(f.presenter.count(), 1);
+    QCOMPARE(f.presenter.last().caption, QStringLiteral("Print Error"));
+    QVERIFY2(f.presenter.last().text.startsWith(QStringLiteral("The report could not be printed on %1: ").arg(pdf)),
+             qPrintable(f.presenter.last().text));
+    QVERIFY(!QFile::exists(pdf));
 }
 
 void TestReportOutput::nothingToPrintOrSave()
