@@ -3,12 +3,14 @@
 #include "frameprocedures.h"
 #include "procedures.h"
 #include "recordwindows.h"
+#include "reportprocedures.h"
 
 namespace tavimo {
 
 void registerProcedures()
 {
     registerRecordWindows(Procedures::instance());
+    registerReportProcedures(Procedures::instance());
     registerFrameProcedures();
 }
 
@@ -21,7 +23,7 @@ const QStringList &proceduresToCome()
         // lists
         "BrowsePlanName", "listjournal", "WalletcardBrowse", "OtherHistory",
         // reports and the windows before them
-        "profile", "profileALL", "printsurgery", "apptform", "bpaverages", "glucreport", "printlabtests",
+        "profile", "profileALL", "printsurgery", "apptform", "glucreport", "printlabtests",
         "printsymtoms", "printpain", "printfamhist", "expensereport", "premmreport", "preprescript", "blankform",
         "printtopdf", "printBMI", "aboutsending"};
     return names;
