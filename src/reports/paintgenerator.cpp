@@ -206,6 +206,9 @@ QFont PaintGenerator::font(const ReportControl &control) const
     f.setPointSizeF(size * m_dpiY / (deviceDpi > 0 ? deviceDpi : 72));
     f.setBold((control.fontStyle & 0x7FF) == 700);
     f.setItalic(control.fontStyle & ReportControl::Italic);
+    // Widths as the layout measured them, at every zoom: hinting would
+    // widen small text past the box it was laid into.
+    f.setHintingPreference(QFont::PreferNoHinting);
     return f;
 }
 

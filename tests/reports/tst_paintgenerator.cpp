@@ -376,11 +376,11 @@ void TestPaintGenerator::groupBoxFrameAndCaption()
     QVERIFY(colorNear(image, {250, 300}, Qt::black));
     QVERIFY(inkIn(image, QRect(120, 93, 60, 15)) > 20);
     // Under the caption the frame's top line is covered: only the letters
-    // leave ink on that row.
+    // leave ink on that row (an uncovered line would leave none clear).
     int covered = 0;
     for (int x = 121; x < 170; ++x)
         covered += isInk(image.pixel(x, 100)) ? 0 : 1;
-    QVERIFY(covered > 20);
+    QVERIFY2(covered > 10, qPrintable(QString::number(covered)));
 }
 
 void TestPaintGenerator::polygonClosedAndFilled()
