@@ -10,7 +10,11 @@
 #include "formwindow.h"
 #include "processvalues.h"
 #include "record.h"
+#include "bpaverages.h"
 #include "declaredlist.h"
+#include "printpreview.h"
+#include "reporthooks.h"
+#include "reportmanager.h"
 #include "idealbmi.h"
 #include "personlogforms.h"
 #include "recordwindows.h"
@@ -283,6 +287,60 @@ int main(int argc, char **argv)
             failures += !save(list.window(), out + QStringLiteral("/list-drugnames.png"));
             list.endWith(Response::Cancelled);
         }
+    }
+
+    // The blood pressure report for Ann: its progress window, then the
+    // preview at 100% and tiled.
+    {
+        FileManager &bp = *context.fileManager(tables::bloodpre());
+        bp.open();
+        const struct { int day, systolic, diastolic, pulse; const char *comment; } readings[] = {
+            {3, 128, 82, 66, "Before breakfast"}, {5, 135, 88, 70, "After coffee"},
+            {9, 122, 79, 64, "Resting"},         {12, 131, 84, 68, "After the morning walk"},
+            {16, 126, 80, 65, "Before breakfast"}, {20, 119, 77, 62, "Resting"}};
+        for (const auto &r : readings) {
+            Record &rec = bp.record();
+            rec.clear();
+            rec.setText("BLO:PERSONNAME", QStringLiteral("Ann Lee"));
+            rec.setDate("BLO:DATE", Date::fromYmd(2026, 11, r.day));
+            rec.setTime("BLO:TIME", Time::fromHms(7, 30));
+            rec.setReal("BLO:SYSTOLIC", r.systolic);
+            rec.setReal("BLO:DIASTOLIC", r.diastolic);
+            rec.setReal("BLO:PULSE", r.pulse);
+            rec.setText("BLO:COMMENT", QString::fromLatin1(r.comment));
+            bp.insert();
+        }
+        bp.close();
+        ProcessValues &values = ProcessValues::instance();
+        values.currentPerson.name = QStringLiteral("Ann Lee");
+        values.fromDate = Date::fromYmd(2026, 11, 1);
+        values.toDate = Date::fromYmd(2026, 11, 30);
+        LogReportHooks hooks;
+        // The progress window as the first reading is read.
+        struct Snapshot : RecordProcessor
+        {
+            std::function<void()> take;
+            bool takeRecord() override
+            {
+                if (take)
+                    std::exchange(take, nullptr)();
+                return true;
+            }
+        } snapshot;
+        hooks.report = [&](ReportManager &report) {
+            snapshot.take = [&] { failures += !save(report.window(), out + QStringLiteral("/report-progress.png")); };
+            report.addProcessor(snapshot);
+        };
+        hooks.preview = [&](PrintPreview &preview) {
+            QTimer::singleShot(0, &preview, [&] {
+                failures += !save(preview.window(), out + QStringLiteral("/report-preview.png"));
+                preview.setZoom(PrintPreview::TileZoom);
+                failures += !save(preview.window(), out + QStringLiteral("/report-tiled.png"));
+                preview.exit();
+            });
+        };
+        BpAverages::run(context, nullptr, hooks);
+        values.clear();
     }
 
     // The frame with the people list, as "Add Update or Change Profiles" opens it.
