@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFont>
+#include <QFontMetrics>
 
 #include <utility>
 
@@ -100,6 +102,14 @@ bool ProcedureWindow::start()
     if (g_host) {
         m_host = g_host;
         m_host->opening(*this);
+    }
+    // A small window still shows its whole title beside the frame's buttons.
+    if (m_window->isWindow() && !m_window->testAttribute(Qt::WA_Resized)) {
+        const QFont title = QFont(m_window->font().family(), m_window->font().pointSize(), QFont::Bold);
+        const int wanted = QFontMetrics(title).horizontalAdvance(m_window->windowTitle()) + 160;
+        const QSize hint = m_window->sizeHint();
+        if (hint.isValid() && hint.width() < wanted)
+            m_window->resize(wanted, hint.height());
     }
     fitToScreen(m_window); // a window the host took in is no longer top-level and is left alone
     m_window->show();
