@@ -21,29 +21,6 @@ namespace tavimo {
 
 namespace {
 
-// As lists show a field without a picture of its own.
-QString naturalPicture(const FieldDef &f)
-{
-    switch (f.type) {
-    case FieldType::Text:
-        return QStringLiteral("s%1").arg(f.size);
-    case FieldType::CString:
-        return QStringLiteral("s%1").arg(std::max(1, f.size - 1));
-    case FieldType::Date:
-        return QStringLiteral("d17");
-    case FieldType::Time:
-        return QStringLiteral("t7");
-    case FieldType::Decimal:
-    case FieldType::Real:
-        return QStringLiteral("n-12.2");
-    case FieldType::Short:
-        return QStringLiteral("n-7");
-    case FieldType::Byte:
-        return QStringLiteral("n3");
-    }
-    return QString();
-}
-
 bool isMemoName(const TableLayout &table, const QString &name)
 {
     if (!table.memo() || name.isEmpty())
@@ -169,7 +146,7 @@ void BandRenderer::prepareBand(const ReportBand &band, Band which, std::vector<P
             if (c.total == TotalKind::Average && wholeNumbers)
                 picture = QStringLiteral("n-12.2");
             else if (c.total != TotalKind::Count)
-                picture = naturalPicture(f);
+                picture = Picture::naturalFor(f);
         }
         if (const std::optional<Picture> parsed = Picture::parse(picture))
             p.picture = *parsed;

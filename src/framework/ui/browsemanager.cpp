@@ -33,28 +33,6 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-QString defaultPicture(const FieldDef &f)
-{
-    switch (f.type) {
-    case FieldType::Text:
-        return QStringLiteral("s%1").arg(f.size);
-    case FieldType::CString:
-        return QStringLiteral("s%1").arg(std::max(1, f.size - 1));
-    case FieldType::Date:
-        return QStringLiteral("d17");
-    case FieldType::Time:
-        return QStringLiteral("t7");
-    case FieldType::Decimal:
-    case FieldType::Real:
-        return QStringLiteral("n-12.2");
-    case FieldType::Short:
-        return QStringLiteral("n-7");
-    case FieldType::Byte:
-        return QStringLiteral("n3");
-    }
-    return QString();
-}
-
 QString idPosition(qint64 id)
 {
     return QStringLiteral("T:%1").arg(id);
@@ -108,7 +86,7 @@ int BrowseManager::addColumn(const QString &heading, const QString &field, const
     softCheck(field.isEmpty() || c.field >= 0, "BrowseManager::addColumn", field);
     QString text = picture;
     if (text.isEmpty() && c.field >= 0)
-        text = defaultPicture(file().layout().field(c.field));
+        text = Picture::naturalFor(file().layout().field(c.field));
     if (const std::optional<Picture> parsed = Picture::parse(text))
         c.picture = *parsed;
     c.width = width > 0 ? width : (c.picture.width() > 0 ? c.picture.width() : 12);

@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "tablelayout.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QRegularExpression>
@@ -849,6 +851,28 @@ QString Picture::format(Time value) const
         return format(double(value.value()));
     const QLocale locale;
     return locale.toString(value.toQTime(), locale.timeFormat(QLocale::ShortFormat));
+}
+
+QString Picture::naturalFor(const FieldDef &f)
+{
+    switch (f.type) {
+    case FieldType::Text:
+        return QStringLiteral("s%1").arg(f.size);
+    case FieldType::CString:
+        return QStringLiteral("s%1").arg(std::max(1, f.size - 1));
+    case FieldType::Date:
+        return QStringLiteral("d17");
+    case FieldType::Time:
+        return QStringLiteral("t7");
+    case FieldType::Decimal:
+    case FieldType::Real:
+        return QStringLiteral("n-12.2");
+    case FieldType::Short:
+        return QStringLiteral("n-7");
+    case FieldType::Byte:
+        return QStringLiteral("n3");
+    }
+    return QString();
 }
 
 } // namespace tavimo

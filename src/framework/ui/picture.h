@@ -9,6 +9,8 @@
 
 namespace tavimo {
 
+struct FieldDef;
+
 // How forms, lists and reports show a value and read back what the user
 // typed. Parsed once from its text; the locale is looked up (QLocale()) on
 // every call, so a change of the default locale shows at once.
@@ -72,6 +74,10 @@ public:
     std::optional<Decimal> parseDecimal(const QString &entry) const;
     std::optional<Date> parseDate(const QString &entry) const;
     std::optional<Time> parseTime(const QString &entry) const;
+
+    // How a field is shown when nothing names a picture for it: lists,
+    // reports and forms alike.
+    static QString naturalFor(const FieldDef &field);
 
     // The full year meant by a two-digit year typed in referenceYear.
     static int expandTwoDigitYear(int twoDigitYear, int referenceYear);
