@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace tavimo {
 
@@ -262,7 +263,7 @@ void PaintGenerator::drawText(const ReportControl &control, const Text &text)
     p.restore();
 }
 
-int PaintGenerator::box(const ReportControl &control)
+int PaintGenerator::filledShape(const ReportControl &control, const std::function<void(QPainter &, const QRectF &)> &draw)
 {
     QPainter *p = canDraw(control);
     if (!p)
@@ -271,23 +272,19 @@ int PaintGenerator::box(const ReportControl &control)
     p->setPen(pen(control.borderColor, control.borderWidth, 0));
     p->setBrush(control.backgroundColor == ReportControl::NoColor ? QBrush(Qt::NoBrush)
                                                                    : QBrush(colorOf(control.backgroundColor)));
-    p->drawRect(rect(ControlAttributes::box(control)));
+    draw(*p, rect(ControlAttributes::box(control)));
     p->restore();
     return Done;
 }
 
+int PaintGenerator::box(const ReportControl &control)
+{
+    return filledShape(control, [](QPainter &p, const QRectF &r) { p.drawRect(r); });
+}
+
 int PaintGenerator::ellipse(const ReportControl &control)
 {
-    QPainter *p = canDraw(control);
-    if (!p)
-        return Done;
-    p->save();
-    p->setPen(pen(control.borderColor, control.borderWidth, 0));
-    p->setBrush(control.backgroundColor == ReportControl::NoColor ? QBrush(Qt::NoBrush)
-                                                                   : QBrush(colorOf(control.backgroundColor)));
-    p->drawEllipse(rect(ControlAttributes::box(control)));
-    p->restore();
-    return Done;
+    return filledShape(control, [](QPainter &p, const QRectF &r) { p.drawEllipse(r); });
 }
 
 int PaintGenerator::line(const ReportControl &control)

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <utility>
@@ -70,6 +71,7 @@ public:
     static QString pageText(const QByteArray &text, int charset);
 
 private:
+    int filledShape(const ReportControl &control, const std::function<void(QPainter &, const QRectF &)> &draw);
     struct Text
     {
         QByteArray text;
