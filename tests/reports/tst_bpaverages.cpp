@@ -2,6 +2,7 @@
 // profile runs it, previewed and printed into a PDF file whose text holds
 // the figures.
 #include "bpaverages.h"
+#include "contextfixture.h"
 #include "datacontext.h"
 #include "errormanager.h"
 #include "filemanager.h"
@@ -33,21 +34,8 @@ struct Reading
     double systolic, diastolic, pulse;
 };
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        ContextConfig config = programContextConfig(tmp.path());
-        config.errors = &errors;
-        context = std::make_unique<ThreadContext>(config);
-    }
     void add(std::initializer_list<Reading> readings)
     {
         FileManager &bp = *context->fileManager(tables::bloodpre());

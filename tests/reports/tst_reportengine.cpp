@@ -1,6 +1,7 @@
 // The report engine over a real table, offscreen, with a clock of the
 // test's own: the percentage a run has got to, the batch loop's records per
 // tick, the end of a run and where its pages go.
+#include "contextfixture.h"
 #include "datacontext.h"
 #include "errormanager.h"
 #include "filemanager.h"
@@ -35,21 +36,8 @@ constexpr int kDay = 24 * 60 * 60 * 100;
 constexpr int kByPerson = 1; // Glu:byperson
 constexpr int kNeverTicks = 1000000; // hundredths: the test gives the ticks itself
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        ContextConfig config = programContextConfig(tmp.path());
-        config.errors = &errors;
-        context = std::make_unique<ThreadContext>(config);
-    }
     FileManager &glucose() { return *context->fileManager(tables::glucose()); }
     RelationManager &relation() { return *context->relationManager(tables::glucose()); }
     int recordSize() { return glucose().record().size(); }

@@ -1,5 +1,6 @@
 // The relation manager's update and delete when the files are held by
 // another program: nothing is lost without the user being told.
+#include "contextfixture.h"
 #include "datacontext.h"
 #include "driverstatus.h"
 #include "errormanager.h"
@@ -22,25 +23,8 @@ using namespace tavimo;
 
 namespace {
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        context = std::make_unique<ThreadContext>(config());
-    }
-    ContextConfig config()
-    {
-        ContextConfig c = programContextConfig(tmp.path());
-        c.errors = &errors;
-        return c;
-    }
     FileManager &file(const TableLayout &t) { return *context->fileManager(t); }
     RelationManager &relation(const TableLayout &t) { return *context->relationManager(t); }
 

@@ -3,6 +3,7 @@
 // that say why, recall across openings, Ctrl+Tab between pages, and names
 // that do not resolve.
 #include "calendarpicker.h"
+#include "contextfixture.h"
 #include "datacontext.h"
 #include "declaredform.h"
 #include "errormanager.h"
@@ -59,21 +60,8 @@ const FormSpec &prescriptionForm()
     return spec;
 }
 
-struct Fixture
+struct Fixture : testing::ContextFixture
 {
-    QTemporaryDir tmp;
-    ScriptedPresenter presenter;
-    ErrorManager errors;
-    std::unique_ptr<ThreadContext> context;
-
-    Fixture()
-    {
-        errors.setPresenter(&presenter);
-        errors.setFatalHandler([] {});
-        ContextConfig config = programContextConfig(tmp.path());
-        config.errors = &errors;
-        context = std::make_unique<ThreadContext>(config);
-    }
     FileManager &file(const TableLayout &t) { return *context->fileManager(t); }
     void addDoctor(const QString &name, const QString &phone)
     {

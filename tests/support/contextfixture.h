@@ -1,7 +1,7 @@
 #pragma once
 
 // A throw-away data folder and a context over it whose messages go to a
-// scripted presenter, for the frame's tests.
+// scripted presenter, for the tests of anything that works in a context.
 #include "datacontext.h"
 #include "errormanager.h"
 #include "scriptedpresenter.h"
