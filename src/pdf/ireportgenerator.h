@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavimo {
 
@@ -21,6 +22,9 @@ public:
     virtual void initialise() = 0;
     virtual int openDocument(int pageCount) = 0;
     virtual int closeDocument() = 0;
+    // The export stopped before the document was closed: nothing it wrote
+    // is kept, and whatever the output replaces stays as it was.
+    virtual void abandonDocument() {}
     // The page box in thousandths of an inch.
     virtual int openPage(int left, int top, int right, int bottom, const QString &pageName) = 0;
     virtual int closePage() = 0;
@@ -28,6 +32,8 @@ public:
     virtual QString name() const = 0;
     virtual QString displayName() const = 0;
     virtual QString icon() const = 0;
+    // Where the pages go, as the export window names it: a file, a printer.
+    virtual QString targetName() const { return displayName(); }
 
     // Controls. A generator draws the kinds it knows and ignores the rest.
     virtual int arc(const ReportControl &) { return Done; }
@@ -44,6 +50,16 @@ public:
     virtual int box(const ReportControl &) { return Done; }
     virtual int string(const ReportControl &) { return Done; }
     virtual int textBlock(const ReportControl &) { return Done; }
+};
+
+// A generator that names the files it writes implements this as well:
+// it is handed the list before the export and adds each file it wrote.
+class OutputFileListUser
+{
+public:
+    virtual ~OutputFileListUser() = default;
+    virtual bool usesOutputFileList() const = 0;
+    virtual void setOutputFileList(QStringList *files) = 0; // not owned
 };
 
 } // namespace tavimo

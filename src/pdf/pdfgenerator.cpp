@@ -47,8 +47,20 @@ PdfGenerator::PdfGenerator()
 
 PdfGenerator::~PdfGenerator()
 {
+    // A document nobody closed did not finish: it is not kept.
     if (m_documentOpen)
-        closeDocument();
+        abandonDocument();
+}
+
+void PdfGenerator::abandonDocument()
+{
+    if (!m_documentOpen)
+        return;
+    m_out->abandon();
+    m_out->switchEncryptionOff();
+    m_documentOpen = false;
+    m_pageOpen = false;
+    m_outputFile.clear();
 }
 
 void PdfGenerator::initialise()
@@ -95,6 +107,7 @@ void PdfGenerator::resetDocumentState()
     m_outline.clear();
     m_inPolygon = false;
     m_polygon.clear();
+    m_attributeErrorsTold.clear();
     m_content->setPen(0, 1, 0);
     m_content->setFillColor(-1);
     m_measurer->clear();
@@ -154,7 +167,8 @@ int PdfGenerator::setUp()
     const QString chosen = m_chooser ? m_chooser() : QString();
     if (chosen.isEmpty())
         return Cancelled;
-    m_outputFile = chosen.contains(QLatin1Char('.')) ? chosen : chosen + QStringLiteral(".PDF");
+    // A dot in a folder's name does not give the file an extension.
+    m_outputFile = QFileInfo(chosen).fileName().contains(QLatin1Char('.')) ? chosen : chosen + QStringLiteral(".PDF");
     return Done;
 }
 
@@ -321,8 +335,11 @@ int PdfGenerator::closeDocument()
     writeTrailingObjects();
     m_documentOpen = false;
     const bool written = m_out->close();
-    m_outputFiles.append(m_outputFile);
-    if (!written) {
+    if (written) {
+        m_outputFiles.append(m_outputFile);
+        if (m_fileList)
+            m_fileList->append(m_outputFile);
+    } else {
         m_messages.show(QStringLiteral("PDF File"), QStringLiteral("Cannot write ") + m_outputFile
                                                         + QStringLiteral(": ") + m_out->errorString());
     }

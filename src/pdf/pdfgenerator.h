@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controlattributes.h"
 #include "ireportgenerator.h"
 #include "pdfannotation.h"
 #include "pdffontlist.h"
@@ -31,7 +32,7 @@ class PdfTargetFile;
 // thousandths of an inch from the top-left corner of the page; text is
 // bytes in the current font's character set; colours are Windows colour
 // values (red in the low byte, -1 for none).
-class PdfGenerator : public IReportGenerator
+class PdfGenerator : public IReportGenerator, public OutputFileListUser
 {
 public:
     static constexpr char FixedIdentifier[] = "b94f171e8c6ad92a8dc45b559e759d39";
@@ -65,13 +66,40 @@ public:
     // IReportGenerator
     void initialise() override;
     int openDocument(int pageCount) override;
+    // The file appears, whole, only here; a document that fails on the
+    // way leaves the file it was to replace as it was.
     int closeDocument() override;
+    void abandonDocument() override;
     int openPage(int left, int top, int right, int bottom, const QString &pageName) override;
     int closePage() override;
     int setUp() override;
     QString name() const override { return QStringLiteral("PDF"); }
     QString displayName() const override { return QStringLiteral("PDF"); }
     QString icon() const override { return QStringLiteral("~EXP_PDF.ICO"); }
+    QString targetName() const override { return m_outputFile; }
+
+    // OutputFileListUser: every file written is added to the run's list.
+    bool usesOutputFileList() const override { return true; }
+    void setOutputFileList(QStringList *files) override { m_fileList = files; }
+
+    // Controls replayed from report pages: each honours the "ALL" and
+    // "PDF" groups of its attribute text (see ControlAttributes).
+    int checkBox(const ReportControl &control) override;
+    int ellipse(const ReportControl &control) override;
+    int image(const ReportControl &control) override;
+    int line(const ReportControl &control) override;
+    int groupBox(const ReportControl &control) override;
+    int polygon(const ReportControl &control) override;
+    int radioButton(const ReportControl &control) override;
+    int box(const ReportControl &control) override;
+    int string(const ReportControl &control) override;
+    int textBlock(const ReportControl &control) override;
+
+    // Told of an attribute text that cannot be read, with the position
+    // (from 1) where reading stopped; once per text and document. The
+    // control is drawn with what could be read.
+    using AttributeErrorHandler = std::function<void(const QByteArray &text, int position)>;
+    void setAttributeErrorHandler(AttributeErrorHandler handler) { m_attributeErrors = std::move(handler); }
 
     // A page of the current paper size.
     int openPage();
@@ -121,6 +149,16 @@ private:
     bool addAnnotation(PdfAnnotation annotation, int x, int y, int w, int h, const QByteArray &sizingText);
     QByteArray mediaBox(int width, int height) const;
 
+    // The steps every control takes first: left out, sized, its link,
+    // note and outline item made. False when nothing is to be drawn.
+    bool beginControl(const ReportControl &control, const ControlAttributes &attributes, ControlAttributes::Box &box);
+    void controlLinks(const ReportControl &control, const ControlAttributes &attributes,
+                      const ControlAttributes::Box &box);
+    // A string control's text at its position, in its font, decorated.
+    void controlText(const ReportControl &control, const ControlAttributes &attributes, const QByteArray &text,
+                     int x, int y, int angle, const QRect *clip, int boxWidth);
+    void filledRectangle(int color, int x, int y, int w, int h);
+
     std::unique_ptr<PdfTargetFile> m_out;
     std::unique_ptr<PdfObjectTable> m_objects;
     std::unique_ptr<PdfContent> m_content;
@@ -128,12 +166,15 @@ private:
     PdfMessages m_messages;
     std::function<void(PdfGenerator &)> m_setUpHook;
     std::function<QString()> m_chooser;
+    AttributeErrorHandler m_attributeErrors;
+    QSet<QByteArray> m_attributeErrorsTold; // this document's
     bool m_reproducible = false;
 
     // Document information, WinAnsi bytes.
     QByteArray m_title, m_appName, m_progName, m_subject, m_author, m_keywords;
     QString m_outputFile;
     QStringList m_outputFiles;
+    QStringList *m_fileList = nullptr; // the run's, not owned
     QByteArray m_id;
     bool m_encrypt = false;
     int m_permissions = 0;

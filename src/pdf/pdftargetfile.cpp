@@ -3,7 +3,7 @@
 #include "pdfstrings.h"
 #include "rc4.h"
 
-#include <QFile>
+#include <QSaveFile>
 
 #include <zlib.h>
 
@@ -17,25 +17,35 @@ PdfTargetFile::PdfTargetFile() = default;
 
 PdfTargetFile::~PdfTargetFile()
 {
-    if (isOpen())
-        close();
+    // A document that was never closed is not kept.
+    abandon();
 }
 
 bool PdfTargetFile::open(const QString &fileName)
 {
-    if (isOpen())
-        close();
+    abandon();
     m_fileName = fileName;
-    m_file = std::make_unique<QFile>(fileName);
+    // Written beside the target and moved over it only when complete: a
+    // file the user chose to replace survives an export that fails.
+    m_file = std::make_unique<QSaveFile>(fileName);
     m_out.clear();
     m_written = 0;
     m_failed = false;
     m_error.clear();
     m_collecting = false;
     m_dataCipher.reset();
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!m_file->open(QIODevice::WriteOnly)) {
         m_failed = true;
         m_error = m_file->errorString();
+        m_file.reset();
+        return false;
+    }
+    // Health data: the file is its owner's from the first byte, whatever
+    // the file it replaces allowed.
+    if (!m_file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_failed = true;
+        m_error = m_file->errorString();
+        m_file->cancelWriting();
         m_file.reset();
         return false;
     }
@@ -47,8 +57,9 @@ bool PdfTargetFile::close()
     if (!m_file)
         return !m_failed;
     flush();
-    m_file->close();
-    if (m_file->error() != QFileDevice::NoError && !m_failed) {
+    if (m_failed)
+        m_file->cancelWriting();
+    if (!m_file->commit() && !m_failed) {
         m_failed = true;
         m_error = m_file->errorString();
     }
@@ -56,6 +67,18 @@ bool PdfTargetFile::close()
     m_stream.clear();
     m_collecting = false;
     return !m_failed;
+}
+
+void PdfTargetFile::abandon()
+{
+    if (!m_file)
+        return;
+    m_file->cancelWriting();
+    m_file.reset(); // an uncommitted file takes what it wrote with it
+    m_out.clear();
+    m_stream.clear();
+    m_collecting = false;
+    m_dataCipher.reset();
 }
 
 bool PdfTargetFile::isOpen() const

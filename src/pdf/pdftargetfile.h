@@ -8,7 +8,7 @@
 
 #include <memory>
 
-class QFile;
+class QSaveFile;
 class QIODevice;
 
 namespace tavimo {
@@ -33,8 +33,12 @@ public:
     PdfTargetFile(const PdfTargetFile &) = delete;
     PdfTargetFile &operator=(const PdfTargetFile &) = delete;
 
-    bool open(const QString &fileName); // creates or truncates
-    bool close();                       // false when any write failed
+    // Nothing reaches the named file before close(): the document is
+    // written beside it and moved into place whole. The file is its
+    // owner's only.
+    bool open(const QString &fileName);
+    bool close();   // false when any write failed; the named file is then as it was
+    void abandon(); // drops what was written; the named file stays as it was
     bool isOpen() const;
     bool failed() const { return m_failed; }
     QString errorString() const { return m_error; }
@@ -75,7 +79,7 @@ private:
     void append(QByteArrayView bytes);
     void flush();
 
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<QSaveFile> m_file;
     QString m_fileName;
     QByteArray m_out; // not yet handed to the file
     qint64 m_written = 0;

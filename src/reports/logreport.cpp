@@ -12,6 +12,9 @@
 #include "processvalues.h"
 #include "relationmanager.h"
 #include "reportmanager.h"
+#include "reportpdf.h"
+#include "reporttargetselector.h"
+#include "pdfgenerator.h"
 #include "softcheck.h"
 #include "storedtable.h"
 #include "tables.h"
@@ -165,7 +168,16 @@ int LogReport::run(ThreadContext &context, const LogReportSpec &spec, const Repo
         return QString(); // the control's own text
     };
 
+    // Every report can be saved as a PDF: the generator the preview's Save
+    // As and the choice of output offer.
+    ReportPdf pdf(context, PdfProperties::interactive(QString::fromLatin1(spec.procedure)), owner);
+    if (hooks.pdf)
+        hooks.pdf(pdf);
+    ReportTargetSelector selector(context);
+    selector.addGenerator(pdf.generator());
+
     ReportManager report(context, QString::fromLatin1(spec.procedure), owner);
+    report.setTargetSelector(selector);
     ReportPreviewRunner preview(context, owner);
     preview.maximize = spec.maximize;
     if (hooks.preview)

@@ -12,6 +12,7 @@ class QWidget;
 namespace tavimo {
 
 class ReportManager;
+class ReportPdf;
 class PrintPreview;
 class PrinterOutput;
 class ThreadContext;
@@ -38,6 +39,7 @@ struct LogReportHooks
     std::function<void(PrintPreview &)> preview; // before the preview runs
     std::function<void(PrinterOutput &)> output; // before anything prints
     std::function<void(ReportManager &)> report; // before the run starts
+    std::function<void(ReportPdf &)> pdf;        // the PDF it may be saved as
 };
 
 class LogReport

@@ -863,8 +863,10 @@ int WmfParser::exportPages()
     if (int result = openDocument())
         return result;
     for (int i = 0; i < m_pages.size(); ++i)
-        if (int result = replayPage(i))
+        if (int result = replayPage(i)) {
+            m_generator->abandonDocument();
             return result;
+        }
     return closeDocument();
 }
 

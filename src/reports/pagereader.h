@@ -46,7 +46,8 @@ public:
     IReportGenerator *generator() const { return m_generator; }
 
     // A quiet export: open document with the page count, every page, close
-    // document. The first non-zero result ends it and is returned.
+    // document. The first non-zero result ends it, abandons the document
+    // and is returned.
     int exportPages();
     // The same in steps, for a window that replays one page per tick.
     int openDocument();

@@ -1,6 +1,5 @@
 # The painting generator and the print preview.
 target_sources(tavimo_reports PRIVATE
-  ${CMAKE_CURRENT_SOURCE_DIR}/controlattributes.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/paintgenerator.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/pageimagecache.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tilegrid.cpp

@@ -1,6 +1,7 @@
 #include "printeroutput.h"
 
 #include "errormanager.h"
+#include "exportprogress.h"
 #include "ireportgenerator.h"
 #include "pagereader.h"
 #include "paintgenerator.h"
@@ -203,7 +204,11 @@ int PrinterOutput::exportPages(const QStringList &pages, IReportGenerator &gener
     WmfParser parser(m_context);
     parser.setPages(pages);
     parser.setGenerator(&generator);
-    return parser.exportPages();
+    if (!exportProgress)
+        return parser.exportPages();
+    ExportProgress window(m_context, parser, m_owner);
+    window.execute();
+    return window.result();
 }
 
 } // namespace tavimo

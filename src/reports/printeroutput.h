@@ -28,6 +28,9 @@ public:
     explicit PrinterOutput(ThreadContext &context, QWidget *owner = nullptr); // not owned
 
     QPrinter *printer = nullptr; // not owned; PrintSettings::printer() when null
+    // Exports show their progress window; a quiet export runs without one
+    // (no display, scripts).
+    bool exportProgress = true;
     // The print dialog: true to print. QPrintDialog unless set (tests).
     std::function<bool(QPrinter &)> askPrinter;
 
@@ -36,7 +39,8 @@ public:
     // Print Setup chose) is back on it afterwards. ResultCancel when the
     // dialog was cancelled; nothing is printed then.
     int print(const QStringList &pages) override;
-    // The pages replayed into the generator, in order.
+    // The pages replayed into the generator, in order, with the progress
+    // window unless quiet. A failed or cancelled export keeps nothing.
     int exportPages(const QStringList &pages, IReportGenerator &generator) override;
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ireportgenerator.h"
+
 #include <QStringList>
 
 namespace tavimo {
@@ -59,16 +61,6 @@ public:
     virtual bool takeRecord() = 0;
     // A non-zero answer keeps the report from being ended.
     virtual int takeClose() { return 0; }
-};
-
-// A generator that names the files it writes implements this as well:
-// it is handed the list before the export and fills it.
-class OutputFileListUser
-{
-public:
-    virtual ~OutputFileListUser() = default;
-    virtual bool usesOutputFileList() const = 0;
-    virtual void setOutputFileList(QStringList *files) = 0; // not owned
 };
 
 } // namespace tavimo

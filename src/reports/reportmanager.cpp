@@ -376,6 +376,14 @@ int ReportManager::printPages()
 {
     if (reportTarget)
         return exportTo(*reportTarget);
+    // With a generator to hand, the user picks: the printer or, say, a PDF.
+    if (m_selector) {
+        const TargetChoice choice = m_selector->ask(true, m_window ? m_window->parentWidget() : m_owner.data());
+        if (choice.kind == TargetChoice::Cancelled)
+            return ResultCancel;
+        if (choice.kind == TargetChoice::Generator && choice.generator)
+            return exportTo(*choice.generator);
+    }
     m_outputFileQueue = m_previewQueue;
     if (!takeOutputFiles(m_outputFileQueue))
         return ResultCancel;

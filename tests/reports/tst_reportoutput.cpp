@@ -1,7 +1,9 @@
 // Where a run's pages go: shown in the Report Preview from their page
 // files, printed through QPrinter into PDF files (read back with poppler),
-// or saved through a generator; a page that cannot be read is said once.
+// or saved through a generator with the export window; a page that cannot
+// be read is said once, and a failed export keeps no file.
 #include "errormanager.h"
+#include "exportprogress.h"
 #include "ireportgenerator.h"
 #include "pagefilesource.h"
 #include "pagefolder.h"
@@ -15,13 +17,19 @@
 #include "printsettings.h"
 #include "reportlayout.h"
 #include "reportmanager.h"
+#include "reportpdf.h"
 #include "reporttargetselector.h"
 #include "scriptedpresenter.h"
 #include "threadcontext.h"
 
 #include <QDialog>
 #include <QFile>
+#include <QApplication>
+#include <QDir>
 #include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -217,6 +225,65 @@ int darkPixels(const QImage &image, const QRect &area)
     return dark;
 }
 
+
+// The export window while it is up: its texts, top to bottom, and the thermometer.
+struct ExportWindow
+{
+    QStringList texts;
+    int percent = -1;
+    QPushButton *cancel = nullptr;
+    QString title;
+
+    static ExportWindow find()
+    {
+        ExportWindow w;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QDialog *>(top);
+            if (!dialog || !dialog->isVisible() || dialog->windowTitle() != QLatin1String("Progress..."))
+                continue;
+            w.title = dialog->windowTitle();
+            for (QLabel *label : dialog->findChildren<QLabel *>())
+                w.texts << label->text();
+            if (auto *bar = dialog->findChild<QProgressBar *>())
+                w.percent = bar->value();
+            w.cancel = dialog->findChild<QPushButton *>();
+        }
+        return w;
+    }
+};
+
+// A PDF generator that looks at the export window as each page opens,
+// and can fail a page or press Cancel.
+class WatchedPdf : public PdfGenerator
+{
+public:
+    QList<ExportWindow> seen;
+    int failPage = 0;   // this page's opening fails
+    int cancelAfter = 0; // Cancel is pressed once this page is done
+
+    int openPage(int left, int top, int right, int bottom, const QString &name) override
+    {
+        seen << ExportWindow::find();
+        if (pageCount() + 1 == failPage)
+            return Failed;
+        return PdfGenerator::openPage(left, top, right, bottom, name);
+    }
+    int closePage() override
+    {
+        const int result = PdfGenerator::closePage();
+        if (pageCount() == cancelAfter)
+            if (QPushButton *cancel = ExportWindow::find().cancel)
+                QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+        return result;
+    }
+};
+
+// What a folder holds besides the page files: the documents written, and
+// anything a failed export left behind.
+QStringList filesBeside(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name).filter(QRegularExpression(QStringLiteral("^(?!page)")));
+}
 } // namespace
 
 class TestReportOutput : public QObject
@@ -248,6 +315,14 @@ private slots:
     void unreadablePageStopsThePrint();
     void printThatCannotBeMadeIsSaid();
     void nothingToPrintOrSave();
+
+    void exportWindowShowsEachPage();
+    void failedExportKeepsTheOldFile_data();
+    void failedExportKeepsTheOldFile();
+    void saveDialogNames_data();
+    void saveDialogNames();
+    void exportedFilesListed();
+    void malformedAttributesSaidOnce();
 };
 
 void TestReportOutput::pagesFromTheirFiles_data()
@@ -797,6 +872,217 @@ void TestReportOutput::nothingToPrintOrSave()
     QCOMPARE(recording.documentPages, -1);
     QCOMPARE(f.presenter.count(), 2);
     QVERIFY(f.presenter.last().text.startsWith(QStringLiteral("There is no page to save")));
+}
+
+void TestReportOutput::exportWindowShowsEachPage()
+{
+    Fixture f;
+    f.writeRun();
+    const QString pdf = f.path(QStringLiteral("export.pdf"));
+    WatchedPdf generator;
+    generator.setOutputFileName(pdf);
+    PrinterOutput output(*f.context);
+    QCOMPARE(output.exportPages(f.pages, generator), int(ResultOk));
+    // "Exporting to" the file, by the generator named, one page a tick.
+    QCOMPARE(generator.seen.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const ExportWindow &w = generator.seen.at(i);
+        QCOMPARE(w.title, QStringLiteral("Progress..."));
+        QCOMPARE(w.texts, QStringList({QStringLiteral("Exporting to ") + pdf, QStringLiteral("PDF"),
+                                       ExportProgress::pageCaption(i, 3)}));
+        QCOMPARE(w.percent, i * 100 / 3);
+    }
+    QVERIFY(!ExportWindow::find().cancel); // gone when done
+    QCOMPARE(pageTexts(pdf), kTexts);
+    QVERIFY(ownerOnly(pdf));
+    QCOMPARE(f.presenter.count(), 0);
+
+    // The quiet export: the same file, no window.
+    const QString quiet = f.path(QStringLiteral("quiet.pdf"));
+    WatchedPdf again;
+    again.setOutputFileName(quiet);
+    output.exportProgress = false;
+    QCOMPARE(output.exportPages(f.pages, again), int(ResultOk));
+    QCOMPARE(again.seen.size(), 3);
+    QVERIFY(again.seen.at(1).title.isEmpty());
+    QCOMPARE(pageTexts(quiet), kTexts);
+}
+
+void TestReportOutput::failedExportKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("quiet");
+    QTest::addColumn<QString>("caption"); // of the one message, if any
+
+    for (bool quiet : {false, true}) {
+        const char *mode = quiet ? "quiet" : "window";
+        QTest::addRow("page 2 not a page file, %s", mode) << "key" << quiet << "WMF Parser Error";
+        QTest::addRow("page 2 cut short, %s", mode) << "cut" << quiet << "WMF Parser Error";
+        QTest::addRow("generator refuses page 2, %s", mode) << "refuse" << quiet << "";
+    }
+    QTest::newRow("cancelled after page 1") << "cancel" << false << "";
+}
+
+void TestReportOutput::failedExportKeepsTheOldFile()
+{
+    // The user chose to replace last month's file; the export fails half
+    // way. That file is still there as it was, and nothing else is left.
+    QFETCH(QString, how);
+    QFETCH(bool, quiet);
+    QFETCH(QString, caption);
+
+    Fixture f;
+    f.writeRun();
+    const QString pdf = f.path(QStringLiteral("report.pdf"));
+    const QByteArray before = "last month's report";
+    {
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(before);
+    }
+    if (how == QLatin1String("key")) {
+        QFile page(f.pages.at(1));
+        QVERIFY(page.open(QIODevice::ReadWrite));
+        page.write("\\x01\\x02\\x03\\x04");
+    } else if (how == QLatin1String("cut")) {
+        QVERIFY(spoil(f.pages.at(1), how));
+    }
+    WatchedPdf generator;
+    generator.setOutputFileName(pdf);
+    if (how == QLatin1String("refuse"))
+        generator.failPage = 2;
+    if (how == QLatin1String("cancel"))
+        generator.cancelAfter = 1;
+    PrinterOutput output(*f.context);
+    output.exportProgress = !quiet;
+    const int result = output.exportPages(f.pages, generator);
+    QVERIFY(result != ResultOk);
+    if (how == QLatin1String("cancel"))
+        QCOMPARE(result, int(ResultCancel));
+    QCOMPARE(PdfTools::readFile(pdf), before);
+    QCOMPARE(filesBeside(f.tmp.path()), QStringList{QStringLiteral("report.pdf")});
+    QVERIFY(!generator.isDocumentOpen());
+    if (caption.isEmpty()) {
+        QCOMPARE(f.presenter.count(), 0);
+    } else {
+        QCOMPARE(f.presenter.count(), 1);
+        QCOMPARE(f.presenter.last().caption, caption);
+        QVERIFY2(f.presenter.last().text.contains(f.pages.at(1)), qPrintable(f.presenter.last().text));
+    }
+    if (how == QLatin1String("key"))
+        QVERIFY(f.presenter.last().text.contains(QStringLiteral("is not a valid WMF file")));
+
+    // The same generator saves the next time round.
+    output.exportProgress = true;
+    generator.failPage = generator.cancelAfter = 0;
+    generator.setOutputFileName(pdf);
+    f.pages.removeAt(1);
+    QCOMPARE(output.exportPages(f.pages, generator), int(ResultOk));
+    QCOMPARE(pdfPageCount(pdf), 2);
+}
+
+void TestReportOutput::saveDialogNames_data()
+{
+    QTest::addColumn<QString>("answer"); // in the temporary folder; "-" for Cancel
+    QTest::addColumn<QString>("saved");  // the file written, "" for none
+
+    QTest::newRow("no dot gets .PDF") << "march" << "march.PDF";
+    QTest::newRow("a dot is kept") << "march.pdf" << "march.pdf";
+    QTest::newRow("any extension is kept") << "march.report" << "march.report";
+    QTest::newRow("a dot in the folder only") << "old.reports/march" << "old.reports/march.PDF";
+    QTest::newRow("cancelled") << "-" << "";
+}
+
+void TestReportOutput::saveDialogNames()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, saved);
+
+    Fixture f;
+    f.writeRun();
+    QVERIFY(QDir(f.tmp.path()).mkdir(QStringLiteral("old.reports")));
+    ReportPdf pdf(*f.context, PdfProperties::interactive(QStringLiteral("testreport")));
+    int asked = 0;
+    pdf.setChooser([&](QWidget *) {
+        ++asked;
+        return answer == QLatin1String("-") ? QString() : f.path(answer);
+    });
+    PrinterOutput output(*f.context);
+    ReportManager report(*f.context, QStringLiteral("testreport"));
+    report.setOutput(&output);
+    report.previewQueue() = f.pages;
+    const int result = report.exportTo(pdf.generator());
+    QCOMPARE(asked, 1);
+    if (saved.isEmpty()) {
+        QCOMPARE(result, int(ResultCancel));
+        QCOMPARE(filesBeside(f.tmp.path()), QStringList());
+        return;
+    }
+    QCOMPARE(result, int(ResultOk));
+    QVERIFY2(PdfTools::validate(f.path(saved)).isEmpty(), qPrintable(PdfTools::validate(f.path(saved))));
+    QCOMPARE(pageTexts(f.path(saved)), kTexts);
+    // Every export asks again: the name is not kept for the next one.
+    QCOMPARE(report.exportTo(pdf.generator()), int(ResultOk));
+    QCOMPARE(asked, 2);
+}
+
+void TestReportOutput::exportedFilesListed()
+{
+    // The run's list of files written holds the PDF once it is there.
+    Fixture f;
+    f.writeRun(1);
+    ReportPdf pdf(*f.context, PdfProperties::interactive(QStringLiteral("testreport")));
+    pdf.properties().outputFile = f.path(QStringLiteral("listed"));
+    PrinterOutput output(*f.context);
+    ReportManager report(*f.context, QStringLiteral("testreport"));
+    report.setOutput(&output);
+    report.previewQueue() = f.pages;
+    QCOMPARE(report.exportTo(pdf.generator()), int(ResultOk));
+    QCOMPARE(report.outputFileQueue(), QStringList{f.path(QStringLiteral("listed.PDF"))});
+    QVERIFY(QFile::exists(f.path(QStringLiteral("listed.PDF"))));
+}
+
+void TestReportOutput::malformedAttributesSaidOnce()
+{
+    // Two controls carry the same unreadable attribute text: said once, by
+    // the PDF only (the preview has no say in "PDF"), and still drawn.
+    Fixture f;
+    FinishedPage page;
+    page.width = 8500;
+    page.height = 11000;
+    for (int i = 0; i < 2; ++i) {
+        PlacedControl c;
+        c.kind = ControlKind::String;
+        c.left = c.x = 1000;
+        c.top = c.y = 1000 + 500 * i;
+        c.right = 6000;
+        c.bottom = c.top + 300;
+        c.text = QStringLiteral("Line %1").arg(i + 1);
+        c.attributes = QStringLiteral("PDF(SKIP=1");
+        page.controls.push_back(c);
+    }
+    const QString file = f.folder->pageFile(1);
+    QString error;
+    QVERIFY2(PageWriter::write(page, file, &error), qPrintable(error));
+
+    PageFileSource source(*f.context, {file});
+    QImage shown(850, 1100, QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    QPainter painter(&shown);
+    QVERIFY(source.paintPage(0, painter, 100));
+    painter.end();
+    QCOMPARE(f.presenter.count(), 0);
+
+    ReportPdf pdf(*f.context, PdfProperties::interactive(QStringLiteral("testreport")));
+    pdf.properties().outputFile = f.path(QStringLiteral("odd.pdf"));
+    PrinterOutput output(*f.context);
+    output.exportProgress = false;
+    QCOMPARE(pdf.generator().setUp(), 0);
+    QCOMPARE(output.exportPages({file}, pdf.generator()), int(ResultOk));
+    QCOMPARE(f.presenter.count(), 1);
+    QCOMPARE(f.presenter.last().caption, QStringLiteral("Report Writer Error"));
+    QCOMPARE(f.presenter.last().text, QStringLiteral("Poorly Formed Comment String \"PDF(SKIP=1\" at Position 4."));
+    QCOMPARE(pageTexts(f.path(QStringLiteral("odd.pdf"))), QStringList{QStringLiteral("Line 1 Line 2")});
 }
 
 QTEST_MAIN(TestReportOutput)
