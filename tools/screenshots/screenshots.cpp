@@ -15,6 +15,11 @@
 #include "printpreview.h"
 #include "reporthooks.h"
 #include "reportmanager.h"
+#include "reportpdf.h"
+#include "reporttargetselector.h"
+#include "selectoutputdialog.h"
+#include "pdfgenerator.h"
+#include "reportcontrol.h"
 #include "idealbmi.h"
 #include "personlogforms.h"
 #include "recordwindows.h"
@@ -35,13 +40,18 @@
 #include <QProcess>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTimer>
+#include <QLabel>
+#include <QListWidget>
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 using namespace tavimo;
 
@@ -132,6 +142,57 @@ bool addHousehold(ThreadContext &context)
                                    {"PER:PRIMARYCONTACTRELATIONSHIP", QStringLiteral("Mother")}});
     persons.close();
     return ok;
+}
+
+// Hands everything to the report's PDF generator, and photographs the
+// export window as the first page goes out.
+class ShotGenerator : public IReportGenerator
+{
+public:
+    ShotGenerator(IReportGenerator &target, std::function<void()> shot) : m_target(target), m_shot(std::move(shot)) {}
+
+    void initialise() override { m_target.initialise(); }
+    int openDocument(int pages) override { return m_target.openDocument(pages); }
+    int closeDocument() override { return m_target.closeDocument(); }
+    void abandonDocument() override { m_target.abandonDocument(); }
+    int openPage(int l, int t, int r, int b, const QString &name) override
+    {
+        if (m_shot)
+            std::exchange(m_shot, nullptr)();
+        return m_target.openPage(l, t, r, b, name);
+    }
+    int closePage() override { return m_target.closePage(); }
+    int setUp() override { return m_target.setUp(); }
+    QString name() const override { return m_target.name(); }
+    QString displayName() const override { return m_target.displayName(); }
+    QString icon() const override { return m_target.icon(); }
+    QString targetName() const override { return m_target.targetName(); }
+    int arc(const ReportControl &c) override { return m_target.arc(c); }
+    int furtherControlData(const ReportControl &c) override { return m_target.furtherControlData(c); }
+    int checkBox(const ReportControl &c) override { return m_target.checkBox(c); }
+    int chord(const ReportControl &c) override { return m_target.chord(c); }
+    int ellipse(const ReportControl &c) override { return m_target.ellipse(c); }
+    int image(const ReportControl &c) override { return m_target.image(c); }
+    int line(const ReportControl &c) override { return m_target.line(c); }
+    int groupBox(const ReportControl &c) override { return m_target.groupBox(c); }
+    int pie(const ReportControl &c) override { return m_target.pie(c); }
+    int polygon(const ReportControl &c) override { return m_target.polygon(c); }
+    int radioButton(const ReportControl &c) override { return m_target.radioButton(c); }
+    int box(const ReportControl &c) override { return m_target.box(c); }
+    int string(const ReportControl &c) override { return m_target.string(c); }
+    int textBlock(const ReportControl &c) override { return m_target.textBlock(c); }
+
+private:
+    IReportGenerator &m_target;
+    std::function<void()> m_shot;
+};
+
+QDialog *visibleDialog(const QString &title)
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *d = qobject_cast<QDialog *>(top); d && d->isVisible() && d->windowTitle() == title)
+            return d;
+    return nullptr;
 }
 
 } // namespace
@@ -327,19 +388,46 @@ int main(int argc, char **argv)
                 return true;
             }
         } snapshot;
+        // Print offers the printer and the PDF; the PDF is taken, and the
+        // export window is photographed on its way.
+        QTemporaryDir saved;
+        std::unique_ptr<ShotGenerator> shotPdf;
+        hooks.pdf = [&](ReportPdf &pdf) {
+            pdf.setChooser([&](QWidget *) { return saved.filePath(QStringLiteral("Ann Lee blood pressure")); });
+            shotPdf = std::make_unique<ShotGenerator>(pdf.generator(), [&] {
+                if (QDialog *progress = visibleDialog(QStringLiteral("Progress..."))) {
+                    progress->adjustSize();
+                    failures += !save(progress, out + QStringLiteral("/report-export.png"));
+                } else {
+                    ++failures;
+                }
+            });
+        };
         hooks.report = [&](ReportManager &report) {
             snapshot.take = [&] { failures += !save(report.window(), out + QStringLiteral("/report-progress.png")); };
             report.addProcessor(snapshot);
+            report.targetSelector()->addGenerator(*shotPdf);
+            report.targetSelector()->setChooser([&](const QStringList &entries, bool printerFirst, QWidget *parent) {
+                SelectOutputDialog dialog(entries, printerFirst, parent);
+                dialog.list()->setCurrentRow(int(entries.indexOf(QStringLiteral("PDF"))));
+                dialog.show();
+                failures += !save(&dialog, out + QStringLiteral("/report-select-output.png"));
+                return int(entries.indexOf(QStringLiteral("PDF")));
+            });
         };
         hooks.preview = [&](PrintPreview &preview) {
             QTimer::singleShot(0, &preview, [&] {
                 failures += !save(preview.window(), out + QStringLiteral("/report-preview.png"));
                 preview.setZoom(PrintPreview::TileZoom);
                 failures += !save(preview.window(), out + QStringLiteral("/report-tiled.png"));
-                preview.exit();
+                preview.print();
             });
         };
         BpAverages::run(context, nullptr, hooks);
+        if (!QFile::exists(saved.filePath(QStringLiteral("Ann Lee blood pressure.PDF")))) {
+            std::printf("the report was not saved as a PDF\n");
+            ++failures;
+        }
         values.clear();
     }
 
