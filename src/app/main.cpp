@@ -1,4 +1,5 @@
 #include "checkdata.h"
+#include "command.h"
 #include "datafolder.h"
 #include "mainframe.h"
 #include "registerprocedures.h"
@@ -22,6 +23,16 @@ struct Arguments
     QString dataFolder;
 };
 
+QString commandsHelp()
+{
+    QString text = QStringLiteral("Without a command the program opens its window. Commands, for scripts "
+                                  "(tavimo COMMAND --help for each):");
+    for (const tavimo::commands::Command &c : tavimo::commands::all())
+        text += QStringLiteral("\n  ") + c.name + QLatin1Char(' ') + c.usage + QStringLiteral("\n      ") + c.summary;
+    text += QStringLiteral("\nExit status: 0 done, 1 nothing matched or the work failed, 2 bad arguments or input.");
+    return text;
+}
+
 Arguments parseArguments(const QCoreApplication &app)
 {
     QCommandLineParser parser;
@@ -36,6 +47,7 @@ Arguments parseArguments(const QCoreApplication &app)
                                                   "found, and exit (non-zero when a table cannot be used)."));
     parser.addOption(dataDir);
     parser.addOption(check);
+    parser.addPositionalArgument(QStringLiteral("command"), commandsHelp(), QStringLiteral("[command]"));
     parser.process(app);
     return Arguments{parser.isSet(check), parser.value(dataDir)};
 }
@@ -64,12 +76,89 @@ bool wantsCheckData(int argc, char **argv)
     return false;
 }
 
+// "tavimo [--data-dir DIR] COMMAND ARGUMENTS...": the data folder may be
+// given anywhere on the line; the first other word that is not an option
+// names the command.
+struct CommandLine
+{
+    const tavimo::commands::Command *command = nullptr;
+    QString name;
+    QStringList arguments;
+    QString dataFolder;
+};
+
+CommandLine findCommand(int argc, char **argv)
+{
+    CommandLine line;
+    QStringList rest;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if ((a == QLatin1String("--data-dir") || a == QLatin1String("-data-dir")) && i + 1 < argc)
+            line.dataFolder = QString::fromLocal8Bit(argv[++i]);
+        else if (a.startsWith(QLatin1String("--data-dir=")))
+            line.dataFolder = a.mid(11);
+        else
+            rest << a;
+    }
+    // Qt's own options that take a value, which is no command.
+    static const QStringList qtValueOptions{
+        QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"), QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("style"),
+        QStringLiteral("stylesheet"), QStringLiteral("session"), QStringLiteral("qwindowgeometry"),
+        QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("title"),
+        QStringLiteral("name"), QStringLiteral("font"), QStringLiteral("fn")};
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        if (rest[i].startsWith(QLatin1Char('-'))) {
+            QString option = rest[i].mid(rest[i].startsWith(QLatin1String("--")) ? 2 : 1);
+            if (qtValueOptions.contains(option) && !option.contains(QLatin1Char('=')))
+                ++i;
+            continue;
+        }
+        line.name = rest[i];
+        line.command = tavimo::commands::find(line.name);
+        line.arguments = rest.mid(i + 1);
+        break;
+    }
+    return line;
+}
+
+int runCommand(int argc, char **argv, const CommandLine &line)
+{
+    // A report paints its pages: widgets, on a display that nobody sees.
+    std::unique_ptr<QCoreApplication> app;
+    if (line.command->paints) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (line.arguments.contains(QLatin1String("--help")) || line.arguments.contains(QLatin1String("-h"))) {
+        out << "usage: tavimo [--data-dir DIR] " << line.command->name << ' ' << line.command->usage << '\n'
+            << line.command->summary << '\n';
+        return tavimo::commands::Success;
+    }
+    tavimo::commands::Invocation invocation{line.arguments, tavimo::resolveDataFolder(line.dataFolder), out, err};
+    const int status = line.command->run(invocation);
+    out.flush();
+    err.flush();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     describeApplication();
     tavimo::useDesktopLocale();
+    const CommandLine line = findCommand(argc, argv);
+    if (line.command)
+        return runCommand(argc, argv, line);
+    if (!line.name.isEmpty()) {
+        std::fprintf(stderr, "tavimo: unknown command \"%s\" (tavimo --help lists them)\n", qPrintable(line.name));
+        return tavimo::commands::BadInput;
+    }
     // Help, version and the data check run without a display.
     if (wantsCheckData(argc, argv)) {
         QCoreApplication app(argc, argv);

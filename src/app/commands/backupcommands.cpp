@@ -1,0 +1,10 @@
+#include "commandlist.h"
+
+namespace tavimo::commands {
+
+std::vector<Command> backupCommands()
+{
+    return {};
+}
+
+} // namespace tavimo::commands

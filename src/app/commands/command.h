@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+#include <vector>
+
+namespace tavimo::commands {
+
+// What a command's exit status says.
+enum Exit : int {
+    Success = 0,
+    NothingMatched = 1, // or the command could not do its work; standard error says why
+    BadInput = 2,       // the arguments or the input file; standard error names what
+};
+
+// What every command is handed: its own arguments (after its name), the
+// data folder (--data-dir, $TAVIMO_DATA_DIR or the default) and the two
+// streams. A command prints one clear line on standard error for each
+// failure, naming what was wrong.
+struct Invocation
+{
+    QStringList arguments;
+    QString dataFolder;
+    QTextStream &out;
+    QTextStream &err;
+};
+
+// One command of the tavimo program, as scripts call it:
+//     tavimo [--data-dir DIR] NAME ARGUMENTS...
+struct Command
+{
+    QString name;
+    QString usage;   // the arguments, as --help and the usage line show them
+    QString summary; // one line for --help
+    // The command paints (a report): it runs with widgets on a display
+    // nobody sees, so that it works with no display at all.
+    bool paints = false;
+    std::function<int(Invocation &)> run;
+};
+
+// Every command, registered once at start; in the order --help lists them.
+const std::vector<Command> &all();
+const Command *find(const QString &name);
+
+// "usage: tavimo import-csv TABLE [--person NAME] FILE" on standard error,
+// with the reason first when given; answers BadInput.
+int usage(const Command &command, QTextStream &err, const QString &reason = QString());
+
+} // namespace tavimo::commands

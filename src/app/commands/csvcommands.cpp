@@ -1,0 +1,10 @@
+#include "commandlist.h"
+
+namespace tavimo::commands {
+
+std::vector<Command> csvCommands()
+{
+    return {};
+}
+
+} // namespace tavimo::commands
