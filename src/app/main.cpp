@@ -122,8 +122,17 @@ CommandLine findCommand(int argc, char **argv)
     return line;
 }
 
+// A script reads standard error: the command's own lines, not the
+// toolkit's remarks about the desktop it runs without.
+void quietDiagnostics(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("TAVIMO_VERBOSE"))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 int runCommand(int argc, char **argv, const CommandLine &line)
 {
+    qInstallMessageHandler(quietDiagnostics);
     // A report paints its pages: widgets, on a display that nobody sees.
     std::unique_ptr<QCoreApplication> app;
     if (line.command->paints) {

@@ -8,4 +8,5 @@ target_sources(tavimo_reports PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/reporttargetselector.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/selectoutputdialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/exportprogress.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/batchreport.cpp
 )

@@ -1,5 +1,6 @@
 #include "reportmanager.h"
 
+#include "batchreport.h"
 #include "errormanager.h"
 #include "ireportgenerator.h"
 #include "processmanager.h"
@@ -66,6 +67,13 @@ void ReportManager::init(ProcessManager &process, ReportRenderer &report, Previe
     }
     m_recordsPerCycle = 1;
     timeSlice = 100;
+    // Run by a script: the pages go straight into the report's PDF.
+    if (BatchReportScope::current()) {
+        skipPreview = true;
+        reportTarget = m_selector->generator(QStringLiteral("PDF"));
+        if (!reportTarget)
+            qWarning("ReportManager %s: no PDF generator to write the report with", qPrintable(m_name));
+    }
 }
 
 void ReportManager::setTargetSelector(ReportTargetSelector &selector)
@@ -376,6 +384,8 @@ int ReportManager::printPages()
 {
     if (reportTarget)
         return exportTo(*reportTarget);
+    if (BatchReportScope::current())
+        return ResultProgram; // a script never prints; said at init()
     // With a generator to hand, the user picks: the printer or, say, a PDF.
     if (m_selector) {
         const TargetChoice choice = m_selector->ask(true, m_window ? m_window->parentWidget() : m_owner.data());

@@ -1,5 +1,6 @@
 #include "reportpdf.h"
 
+#include "batchreport.h"
 #include "errormanager.h"
 #include "pdfgenerator.h"
 #include "screenfit.h"
@@ -24,6 +25,11 @@ ReportPdf::ReportPdf(ThreadContext &context, PdfProperties properties, QWidget *
     : m_context(context), m_properties(std::move(properties)), m_owner(owner),
       m_generator(std::make_unique<PdfGenerator>())
 {
+    // A script names the file and its password; the report the rest.
+    if (const BatchReport *batch = BatchReportScope::current()) {
+        m_properties.outputFile = batch->outputFile;
+        m_properties.password = batch->password;
+    }
     PdfGenerator &g = *m_generator;
     g.setMessageHandler([this](const QString &title, const QString &text) { show(title, text); });
     g.setAttributeErrorHandler([this](const QByteArray &text, int position) {
@@ -39,7 +45,11 @@ ReportPdf::ReportPdf(ThreadContext &context, PdfProperties properties, QWidget *
     });
 }
 
-ReportPdf::~ReportPdf() = default;
+ReportPdf::~ReportPdf()
+{
+    if (BatchReport *batch = BatchReportScope::current())
+        batch->written += m_generator->outputFiles();
+}
 
 void ReportPdf::applyProperties(PdfGenerator &g)
 {
