@@ -81,7 +81,7 @@ QString fromWinAnsi(QByteArrayView bytes)
 
 struct GdiObject
 {
-    enum Type { Pen, Brush, Font } type = Pen;
+    enum Type { Pen, Brush, Font, Other } type = Pen; // Other: a palette or a region
     int style = 0; // pen and brush
     int width = 0;
     int color = 0; // a font's: the text colour when it was made
@@ -415,6 +415,22 @@ bool PageReplay::record(int function, Params &p, qsizetype offset)
         m_state.font = m_objects.add(font);
         return m_state.font >= 0 || fail(WmfParser::QueueFailed);
     }
+    case Function::CreatePalette:
+    case Function::CreateRegion: {
+        GdiObject other;
+        other.type = GdiObject::Other;
+        return m_objects.add(other) >= 0 || fail(WmfParser::QueueFailed);
+    }
+    case Function::CreatePatternBrush:
+    case Function::CreateDibPatternBrush: {
+        // Drawn as no fill: a pattern is nothing the generators can show.
+        GdiObject brush;
+        brush.type = GdiObject::Brush;
+        brush.style = PatternBrush;
+        brush.color = ReportControl::NoColor;
+        m_state.brush = m_objects.add(brush);
+        return m_state.brush >= 0 || fail(WmfParser::QueueFailed);
+    }
     case Function::SelectObject:
     case Function::DeleteObject: {
         const int number = p.u16();
@@ -425,6 +441,8 @@ bool PageReplay::record(int function, Params &p, qsizetype offset)
         const GdiObject *object = m_objects.find(number);
         if (!object)
             return fail(WmfParser::MissingObject, QStringLiteral("Object"));
+        if (object->type == GdiObject::Other)
+            return true;
         (object->type == GdiObject::Pen ? m_state.pen : object->type == GdiObject::Brush ? m_state.brush
                                                                                           : m_state.font) = number;
         return true;

@@ -33,6 +33,12 @@ enum : std::uint16_t {
     CreatePen = 762,
     CreateFont = 763,
     CreateBrush = 764,
+    // Objects the renderer never makes but other programs' metafiles do:
+    // each takes a number in the object table all the same.
+    CreatePalette = 0x00F7,
+    CreatePatternBrush = 0x01F9,
+    CreateDibPatternBrush = 0x0142,
+    CreateRegion = 0x06FF,
     Polygon = 804,
     Ellipse = 1048,
     Rectangle = 1051,
