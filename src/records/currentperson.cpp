@@ -60,9 +60,8 @@ double bmi(int weightPounds, const QString &height)
     return double(weightPounds) / (double(inches) * inches) * 703.0;
 }
 
-void makeCurrent(const Record &r)
+CurrentPersonValues copied(const Record &r, CurrentPersonValues c)
 {
-    CurrentPersonValues &c = ProcessValues::instance().currentPerson;
     c.name = r.text("PER:PERSONSNAME").left(40);
     c.gender = clipped(r.text("PER:GENDER"));
     if (r.real("PER:AGE") > 0 || !r.date("PER:BIRTHDATE").isNull())
@@ -76,6 +75,21 @@ void makeCurrent(const Record &r)
     c.socialSecurity = r.text("PER:SOCIALSECURITY");
     c.firstName = r.text("PER:FIRSTNAME");
     c.lastName = r.text("PER:LASTNAME");
+    return c;
+}
+
+CurrentPersonValues openedOn(const Record &person, Date today)
+{
+    Record r = person;
+    if (!r.date("PER:BIRTHDATE").isNull())
+        r.setReal("PER:AGE", ageOn(r.date("PER:BIRTHDATE"), today));
+    return copied(r, CurrentPersonValues());
+}
+
+void makeCurrent(const Record &r)
+{
+    CurrentPersonValues &c = ProcessValues::instance().currentPerson;
+    c = copied(r, c);
 }
 
 void selectName(const QString &personsName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "processvalues.h"
 #include "values.h"
 
 #include <QString>
@@ -33,6 +34,12 @@ double bmi(int weightPounds, const QString &height);
 
 // Copies the person into the current person, as the form does on opening.
 void makeCurrent(const Record &person);
+// What makeCurrent makes of the person over the values current before:
+// an age, BMI, weight or height the record lacks leaves the earlier one.
+CurrentPersonValues copied(const Record &person, CurrentPersonValues before);
+// The person as the profile form makes them current when it opens on them
+// with nobody current before: the age worked out again for today.
+CurrentPersonValues openedOn(const Record &person, Date today);
 // The list's selection: only the name changes.
 void selectName(const QString &personsName);
 void clearCurrent();

@@ -1,10 +1,10 @@
 #include "personlogforms.h"
 
+#include "logpriming.h"
 #include "processvalues.h"
 #include "record.h"
 #include "softcheck.h"
 #include "threadcontext.h"
-
 
 namespace tavimo {
 
@@ -90,38 +90,14 @@ PersonLogForm::PersonLogForm(ThreadContext &context, const FormSpec &spec, QWidg
 
 void PersonLogForm::initialValues()
 {
-    const CurrentPersonValues &person = ProcessValues::instance().currentPerson;
     Record &r = record();
-    const TableLayout &layout = r.layout();
-    auto field = [&](const QString &name) {
-        const int f = layout.fieldIndex(layout.prefix() + QLatin1Char(':') + name);
-        softCheck(f >= 0, m_priming.nameField, name);
-        return f;
-    };
-    const int nameField = layout.fieldIndex(QString::fromLatin1(m_priming.nameField));
-    if (softCheck(nameField >= 0, "PersonLogForm", QString::fromLatin1(m_priming.nameField)))
-        r.setText(nameField, person.name.left(layout.field(nameField).size));
+    const int nameField = r.layout().fieldIndex(QString::fromLatin1(m_priming.nameField));
+    softCheck(nameField >= 0, "PersonLogForm", QString::fromLatin1(m_priming.nameField));
+    logpriming::primeFromPerson(r, nameField, ProcessValues::instance().currentPerson);
     if (*m_priming.dateField)
         r.setDate(QString::fromLatin1(m_priming.dateField), Date::today());
     if (*m_priming.timeField)
         r.setTime(QString::fromLatin1(m_priming.timeField), Time::now());
-    // The person as they are today, kept with the entry.
-    if (const int f = field(QStringLiteral("SEX")); f >= 0)
-        r.setText(f, person.gender);
-    if (const int f = field(QStringLiteral("AGE")); f >= 0)
-        r.setReal(f, person.age);
-    if (const int f = field(QStringLiteral("BMI")); f >= 0)
-        r.setReal(f, person.bmi);
-    if (const int f = field(QStringLiteral("WEIGHT")); f >= 0)
-        r.setInteger(f, person.weight);
-    if (const int f = field(QStringLiteral("HEIGHT")); f >= 0)
-        r.setText(f, person.height);
-    if (const int f = field(QStringLiteral("FIRSTNAME")); f >= 0)
-        r.setText(f, person.firstName);
-    if (const int f = field(QStringLiteral("LASTNAME")); f >= 0)
-        r.setText(f, person.lastName);
-    if (const int f = field(QStringLiteral("SOCIALSECURITY")); f >= 0)
-        r.setText(f, person.socialSecurity);
 }
 
 QString PersonLogForm::caption() const
