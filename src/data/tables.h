@@ -7,7 +7,10 @@
 #include <vector>
 
 // Every table of the program, declared once. The accessors build their
-// layout on first call; the result lives for the whole process.
+// layout on first call; the result lives for the whole process. Each
+// layout is version 1 unless its declaration says .version(n): a change to
+// a table's fields or keys raises it, and the files written before are
+// upgraded when they are next opened.
 namespace tavimo::tables {
 
 // People and reference lists

@@ -22,6 +22,8 @@ QString driverCodeText(int code)
     case DriverCode::FileSystemError: return QStringLiteral("File System Error");
     case DriverCode::EngineError: return QStringLiteral("Database Engine Error");
     case DriverCode::BadFilter: return QStringLiteral("Invalid Filter Expression");
+    case DriverCode::OlderLayout: return QStringLiteral("Older Layout Version Not Upgraded");
+    case DriverCode::NewerLayout: return QStringLiteral("Newer Layout Version");
     }
     return QStringLiteral("Unknown Error %1").arg(code);
 }

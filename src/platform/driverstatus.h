@@ -25,6 +25,8 @@ enum : int {
     FileSystemError = 90,    // the driver's own text says more
     EngineError = 100,       // the driver's own text says more
     BadFilter = 801,         // a view's filter text cannot be used
+    OlderLayout = 802,       // written with an older layout: opened read-only, it cannot be upgraded
+    NewerLayout = 803,       // written with a newer layout than this program knows: left as it is
 };
 }
 

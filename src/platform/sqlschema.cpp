@@ -91,6 +91,11 @@ QByteArray insertMark(const QByteArray &schema)
 
 QByteArray createTable(const TableLayout &layout)
 {
+    return createTable(layout, layout.tableName());
+}
+
+QByteArray createTable(const TableLayout &layout, const QString &name)
+{
     QList<QByteArray> cols{"\"_id\" INTEGER PRIMARY KEY", "\"_rev\" INTEGER NOT NULL DEFAULT 1"};
     for (const FieldDef &f : layout.fields())
         cols << quoted(f.column) + ' ' + sqlType(f.type);
@@ -98,7 +103,7 @@ QByteArray createTable(const TableLayout &layout)
         cols << quoted(layout.memo()->column) + " TEXT";
     for (int k = 0; k < layout.keyCount(); ++k)
         cols << keyColumn(k) + " BLOB NOT NULL";
-    return "CREATE TABLE " + quoted(layout.tableName()) + " (" + join(cols, ", ") + ")";
+    return "CREATE TABLE " + quoted(name) + " (" + join(cols, ", ") + ")";
 }
 
 QList<QByteArray> createIndexes(const TableLayout &layout)

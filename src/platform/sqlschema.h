@@ -15,6 +15,7 @@ QByteArray indexName(const TableLayout &layout, int key); // "<table>_k1", ...
 QByteArray metaTable();                               // the file's bookkeeping table
 
 QByteArray createTable(const TableLayout &layout);
+QByteArray createTable(const TableLayout &layout, const QString &name); // under another name
 QList<QByteArray> createIndexes(const TableLayout &layout);
 QByteArray createMetaTable();
 

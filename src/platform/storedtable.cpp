@@ -115,7 +115,18 @@ int StoredTable::open(int mode)
     m_home = c;
     m_readOnly = readOnly;
     useConnection(c, "main");
-    const int code = verifyStructure();
+    m_upgradedFrom = 0;
+    m_upgradeBackup.clear();
+    int code = verifyStructure();
+    if (code == DriverCode::OlderLayout && !readOnly) {
+        const int from = m_storedVersion;
+        code = upgrade();
+        if (code == DriverCode::Ok) {
+            code = verifyStructure();
+            if (code == DriverCode::Ok)
+                m_upgradedFrom = from;
+        }
+    }
     if (code != DriverCode::Ok) {
         const DriverStatus failed = m_status;
         m_connection = m_home = nullptr;
@@ -153,15 +164,33 @@ int StoredTable::verifyStructure()
     if (tables.isEmpty())
         return finish(DriverCode::NoFile); // the file exists but not this table in it
 
-    sqlite3_stmt *meta = statement("SELECT fields, keys FROM " + sqlschema::metaTable() + " WHERE name = ?1");
+    sqlite3_stmt *meta = statement("SELECT fields, keys, format FROM " + sqlschema::metaTable() + " WHERE name = ?1");
     if (!meta)
         return finish(DriverCode::InvalidLayout); // not one of our files
     StatementUse use(meta);
     sqlite3_bind_text(meta, 1, table.constData(), int(table.size()), SQLITE_TRANSIENT);
+    m_storedVersion = 0;
     if (step(meta, DriverCode::AccessDenied) != SQLITE_ROW)
         return finish(DriverCode::InvalidLayout);
     const QString fields = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(meta, 0)));
     const QString keys = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(meta, 1)));
+    m_storedVersion = sqlite3_column_int(meta, 2);
+    if (m_storedVersion > m_layout->version()) {
+        DriverStatus s = DriverStatus::make(DriverCode::NewerLayout);
+        s.fileError = QStringLiteral("layout version %1 of the table %2, newer than version %3")
+                          .arg(m_storedVersion)
+                          .arg(m_layout->tableName())
+                          .arg(m_layout->version());
+        return finish(s);
+    }
+    if (m_storedVersion < m_layout->version()) {
+        DriverStatus s = DriverStatus::make(DriverCode::OlderLayout);
+        s.fileError = QStringLiteral("layout version %1 of the table %2, older than version %3")
+                          .arg(m_storedVersion)
+                          .arg(m_layout->tableName())
+                          .arg(m_layout->version());
+        return finish(s);
+    }
     if (fields != m_layout->fieldsSignature())
         return finish(DriverCode::InvalidLayout);
     if (keys != m_layout->keysSignature())
@@ -240,7 +269,7 @@ int StoredTable::create()
             if (!c->exec(sql, st))
                 return fail(st);
         sqlite3_stmt *meta = c->statement("INSERT OR REPLACE INTO " + sqlschema::metaTable()
-                                              + " (name, fields, keys, format) VALUES (?1, ?2, ?3, 1)",
+                                              + " (name, fields, keys, format) VALUES (?1, ?2, ?3, ?4)",
                                           st);
         if (!meta)
             return fail(st);
@@ -250,6 +279,7 @@ int StoredTable::create()
         sqlite3_bind_text(meta, 1, table.constData(), int(table.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(meta, 2, fields.constData(), int(fields.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(meta, 3, keys.constData(), int(keys.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(meta, 4, m_layout->version());
         const int rc = sqlite3_step(meta);
         if (rc != SQLITE_DONE)
             return fail(c->statusFor(rc));

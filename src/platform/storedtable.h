@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 
 struct sqlite3_stmt;
@@ -99,6 +100,22 @@ public:
     // Runs the engine's own consistency check over the table's whole file.
     bool checkFileIntegrity(QString &problem);
 
+    // The layout version the file recorded for this table at the last
+    // open (0 when it was not read), and the one it was upgraded from by
+    // that open (0 when none). Opening for writing a table stored with an
+    // older version upgrades it: a copy of the file goes into the backups
+    // folder beside the data folder first, then one transaction rebuilds
+    // the table; a newer version is refused (NewerLayout) and the file
+    // left as it is.
+    int storedLayoutVersion() const { return m_storedVersion; }
+    int upgradedFrom() const { return m_upgradedFrom; }
+    QString upgradeBackup() const { return m_upgradeBackup; } // the copy made before the upgrade
+
+    // Told of every record an upgrade copies (by its count so far); false
+    // stops the upgrade as a failure would. For tests of failures midway.
+    using UpgradeObserver = std::function<bool(std::int64_t copied)>;
+    static void setUpgradeObserver(UpgradeObserver observer);
+
 private:
     friend class StorageSession;
     friend class TableView;
@@ -137,6 +154,9 @@ private:
     sqlite3_stmt *statement(const QByteArray &sql);
     void useConnection(SqlConnection *connection, const QByteArray &schema);
     int verifyStructure();
+    int upgrade();
+    int upgradeRows(SqlConnection &c, const std::vector<FieldDef> &storedFields, bool storedMemo,
+                    const QByteArray &into);
     int step(sqlite3_stmt *stmt, int busyCode);
     void readRow(sqlite3_stmt *stmt, Row &row, bool withKey) const;
     void bindRecord(sqlite3_stmt *stmt) const;
@@ -178,6 +198,10 @@ private:
 
     QHash<int, State> m_states;
     int m_nextState = 1;
+
+    int m_storedVersion = 0;
+    int m_upgradedFrom = 0;
+    QString m_upgradeBackup;
 };
 
 } // namespace tavimo

@@ -219,6 +219,14 @@ TableLayout::Builder &TableLayout::Builder::neverCreate()
     return *this;
 }
 
+TableLayout::Builder &TableLayout::Builder::version(int layoutVersion)
+{
+    if (layoutVersion < 1)
+        qFatal("table %s: layout version %d", qPrintable(m_layout.m_label), layoutVersion);
+    m_layout.m_version = layoutVersion;
+    return *this;
+}
+
 TableLayout TableLayout::Builder::build() const
 {
     return m_layout;

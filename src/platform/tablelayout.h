@@ -79,6 +79,9 @@ public:
     bool hasPassword() const { return m_protection != Protection::None; }
     bool isEncrypted() const { return m_protection == Protection::Encrypted; }
     bool createWhenMissing() const { return m_create; }
+    // Raised whenever the fields or keys change, so that a file written with
+    // an older layout is upgraded when it is opened (1 for a first layout).
+    int version() const { return m_version; }
 
     // "support\!doctors" lives in the file "support" as table "doctors";
     // any other stored name is a file of its own holding one table.
@@ -108,6 +111,7 @@ private:
     QString m_storedName;
     Protection m_protection = Protection::None;
     bool m_create = true;
+    int m_version = 1;
     std::vector<FieldDef> m_fields;
     std::vector<KeyDef> m_keys;
     std::optional<MemoDef> m_memo;
@@ -144,6 +148,7 @@ public:
     Builder &noCaseKeys(bool on); // applies to every key declared after it
     Builder &memo(const QString &name, int maxChars = 1000);
     Builder &neverCreate(); // the file ships with the program
+    Builder &version(int layoutVersion); // 1 unless given
 
     TableLayout build() const;
 

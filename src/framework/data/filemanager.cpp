@@ -237,6 +237,8 @@ int FileManager::reallyOpen(bool handleErrors)
             if (m_table.build() != DriverCode::Ok)
                 return raise(29);
             continue;
+        case DriverCode::NewerLayout:
+            return reportNewerFile(handleErrors);
         case DriverCode::AccessDenied:
             if ((mode & 0x0F) == 0)
                 return report(*this, m_errors, m_context, 26, handleErrors);
@@ -249,6 +251,21 @@ int FileManager::reallyOpen(bool handleErrors)
         }
     }
     return report(*this, m_errors, m_context, 26, handleErrors);
+}
+
+int FileManager::reportNewerFile(bool show)
+{
+    if (!m_errors.entry(NewerFileMessage))
+        m_errors.appendCatalogue({{NewerFileMessage, ResultFatal, QStringLiteral("File Of A Newer Version"),
+                                   QStringLiteral("%File cannot be opened: %Message|The file was left as it is; "
+                                                  "a newer Tavimo can open it."),
+                                   {}}});
+    m_errors.setMessageText(m_context, QStringLiteral("the data file %1 holds layout version %2 of it, and this "
+                                                      "Tavimo knows versions up to %3.")
+                                           .arg(m_table.path())
+                                           .arg(m_table.storedLayoutVersion())
+                                           .arg(layout().version()));
+    return report(*this, m_errors, m_context, NewerFileMessage, show);
 }
 
 int FileManager::use(int level)

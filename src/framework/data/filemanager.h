@@ -30,6 +30,11 @@ public:
     // form wants them (a conflict then shows the changed record).
     enum Handling { Silent = 0, Messages = 1, FromForm = 2 };
 
+    // "File Of A Newer Version": the data file was written with a newer
+    // layout than this program knows, and is left as it is. Added to the
+    // catalogue when first needed.
+    static constexpr int NewerFileMessage = 64;
+
     // Use levels: an ordinary read or write, a form writing its own table,
     // and the setup that always comes first.
     enum UseLevel { UseRead = 2, UseWrite = 3, UseNoRecord = 4, UseSetup = 5 };
@@ -152,6 +157,7 @@ private:
     void ensureSetup();
     void noteProcedureOpen();
     int reallyOpen(bool handleErrors);
+    int reportNewerFile(bool show);
     int readOn(bool forward, bool showMessages);
     int addNumbered(bool showMessages);
     int insertWith(bool showMessages);
