@@ -52,6 +52,19 @@ unsigned char balticAsWritten(unsigned char c)
     }
 }
 
+// An ellipse as the PDF draws it: about a centre and with radii in whole
+// points. The PDF rounds its centre counting up from the bottom of the
+// page, which from the top is rounding halves down.
+QRectF pdfEllipse(int x, int y, int w, int h, double dpiX, double dpiY)
+{
+    constexpr double pointsPerThousandth = 0.072;
+    const double cx = std::round((x + w / 2.0) * pointsPerThousandth);
+    const double cy = std::ceil((y + h / 2.0) * pointsPerThousandth - 0.5);
+    const double rx = std::abs(std::round(w * pointsPerThousandth / 2.0));
+    const double ry = std::abs(std::round(h * pointsPerThousandth / 2.0));
+    return QRectF((cx - rx) * dpiX / 72, (cy - ry) * dpiY / 72, 2 * rx * dpiX / 72, 2 * ry * dpiY / 72);
+}
+
 void appendLe(QByteArray &out, quint32 value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
@@ -210,6 +223,8 @@ QFont PaintGenerator::font(const ReportControl &control) const
     // Widths as the layout measured them, at every zoom: hinting would
     // widen small text past the box it was laid into.
     f.setHintingPreference(QFont::PreferNoHinting);
+    // Nor kerning: the PDF places every glyph by its own width.
+    f.setKerning(false);
     return f;
 }
 
@@ -229,19 +244,28 @@ void PaintGenerator::drawText(const ReportControl &control, const Text &text)
         return;
     QPainter &p = *m_painter;
     p.save();
-    if (text.clip && !text.clip->isEmpty())
-        p.setClipRect(*text.clip, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    const QFont f = font(control);
-    p.setFont(f);
-    const QFontMetricsF metrics(f, p.device());
-    const double width = metrics.horizontalAdvance(shown);
     // The PDF puts the baseline one font size below the text position.
     const double size = (control.fontSize > 0 ? control.fontSize : 10) * m_dpiY / 72;
-    p.translate(point(text.x, text.y));
+    // Qt sizes a font in whole pixels, which would make 12 points at 100
+    // dots per inch 17 pixels instead of 16.7 and the text 2 % wider than
+    // the PDF's: draw at the nearest whole size and scale the rest.
+    QFont f = font(control);
+    const int wholeSize = std::max(1, int(std::lround(size)));
+    f.setPixelSize(wholeSize);
+    const double scale = size / wholeSize;
+    p.setFont(f);
+    const QFontMetricsF metrics(f, p.device());
+    const double width = metrics.horizontalAdvance(shown) * scale;
+    const QPointF origin = point(text.x, text.y);
+    p.translate(origin);
     if (control.fontStyle & ReportControl::Underline)
         drawDecoration(control, text, width, 15);
     if (control.fontStyle & ReportControl::StrikeOut)
         drawDecoration(control, text, width, 9);
+    // Only the text keeps to the box; its lines are lines of their own, as
+    // in the PDF.
+    if (text.clip && !text.clip->isEmpty())
+        p.setClipRect(text.clip->translated(-origin), p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     if (text.angle % 360 != 0) {
         // The turned text's bounding box keeps its top-left corner where
         // the unturned one had it.
@@ -257,9 +281,10 @@ void PaintGenerator::drawText(const ReportControl &control, const Text &text)
         p.rotate(-text.angle);
     }
     if (text.background != ReportControl::NoColor)
-        p.fillRect(QRectF(0, 0, width, std::max(size, metrics.height())), colorOf(text.background));
+        p.fillRect(QRectF(0, 0, width, std::max(size, metrics.height() * scale)), colorOf(text.background));
     p.setPen(colorOf(control.fontColor));
-    p.drawText(QPointF(0, size), shown);
+    p.scale(scale, scale);
+    p.drawText(QPointF(0, wholeSize), shown);
     p.restore();
 }
 
@@ -284,7 +309,9 @@ int PaintGenerator::box(const ReportControl &control)
 
 int PaintGenerator::ellipse(const ReportControl &control)
 {
-    return filledShape(control, [](QPainter &p, const QRectF &r) { p.drawEllipse(r); });
+    const ControlAttributes::Box b = ControlAttributes::box(control);
+    const QRectF shape = pdfEllipse(b.left, b.top, b.right - b.left, b.bottom - b.top, m_dpiX, m_dpiY);
+    return filledShape(control, [&shape](QPainter &p, const QRectF &) { p.drawEllipse(shape); });
 }
 
 int PaintGenerator::line(const ReportControl &control)
@@ -324,16 +351,17 @@ int PaintGenerator::radioButton(const ReportControl &control)
     QPainter *p = canDraw(control);
     if (!p)
         return Done;
-    const QRectF outer = rect(ControlAttributes::box(control));
+    const ControlAttributes::Box b = ControlAttributes::box(control);
+    const int w = b.right - b.left, h = b.bottom - b.top;
     p->save();
     p->setPen(pen(control.borderColor, control.borderWidth, 0));
     p->setBrush(Qt::NoBrush);
-    p->drawEllipse(outer);
+    p->drawEllipse(pdfEllipse(b.left, b.top, w, h, m_dpiX, m_dpiY));
     if (control.checked) {
         const int dot = control.borderColor == ReportControl::NoColor ? control.fontColor : control.borderColor;
-        p->setPen(Qt::NoPen);
+        p->setPen(pen(dot, 0, 0)); // edged in its own colour, as in the PDF
         p->setBrush(colorOf(dot));
-        p->drawEllipse(outer.adjusted(outer.width() / 4, outer.height() / 4, -outer.width() / 4, -outer.height() / 4));
+        p->drawEllipse(pdfEllipse(b.left + w / 4, b.top + h / 4, w - 2 * (w / 4), h - 2 * (h / 4), m_dpiX, m_dpiY));
     }
     p->restore();
     drawText(control, Text{control.text, control.x, control.y, 0, nullptr, 0, ReportControl::NoColor});
