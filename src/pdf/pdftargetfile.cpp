@@ -3,6 +3,7 @@
 #include "pdfstrings.h"
 #include "rc4.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <zlib.h>
@@ -11,6 +12,10 @@ namespace tavimo {
 
 namespace {
 constexpr qsizetype kFlushAt = 64 * 1024;
+// A 512-byte window with a 256-entry hash and fixed codes for streams that fit it.
+constexpr int kSmallWindowBits = 9;
+constexpr qsizetype kSmallWindow = qsizetype(1) << kSmallWindowBits;
+constexpr int kSmallMemoryLevel = 1;
 }
 
 PdfTargetFile::PdfTargetFile() = default;
@@ -19,34 +24,46 @@ PdfTargetFile::~PdfTargetFile()
 {
     // A document that was never closed is not kept.
     abandon();
+    releaseDeflate();
 }
 
 bool PdfTargetFile::open(const QString &fileName)
 {
     abandon();
     m_fileName = fileName;
-    // Written beside the target and moved over it only when complete: a
-    // file the user chose to replace survives an export that fails.
-    m_file = std::make_unique<QSaveFile>(fileName);
     m_out.clear();
     m_written = 0;
     m_failed = false;
     m_error.clear();
     m_collecting = false;
     m_dataCipher.reset();
+    // Written beside the target and moved over it only when complete: a
+    // file the user chose to replace survives an export that fails. A
+    // device or a pipe is written as it is: nothing may take its place.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile()) {
+        m_file = std::make_unique<QFile>(fileName);
+        m_saving = nullptr;
+    } else {
+        auto saving = std::make_unique<QSaveFile>(fileName);
+        m_saving = saving.get();
+        m_file = std::move(saving);
+    }
     if (!m_file->open(QIODevice::WriteOnly)) {
         m_failed = true;
         m_error = m_file->errorString();
         m_file.reset();
+        m_saving = nullptr;
         return false;
     }
     // Health data: the file is its owner's from the first byte, whatever
     // the file it replaces allowed.
-    if (!m_file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+    if (m_saving && !m_saving->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         m_failed = true;
         m_error = m_file->errorString();
-        m_file->cancelWriting();
+        m_saving->cancelWriting();
         m_file.reset();
+        m_saving = nullptr;
         return false;
     }
     return true;
@@ -57,15 +74,25 @@ bool PdfTargetFile::close()
     if (!m_file)
         return !m_failed;
     flush();
-    if (m_failed)
-        m_file->cancelWriting();
-    if (!m_file->commit() && !m_failed) {
-        m_failed = true;
-        m_error = m_file->errorString();
+    if (m_saving) {
+        if (m_failed)
+            m_saving->cancelWriting();
+        if (!m_saving->commit() && !m_failed) {
+            m_failed = true;
+            m_error = m_file->errorString();
+        }
+    } else {
+        m_file->close();
+        if (m_file->error() != QFileDevice::NoError && !m_failed) {
+            m_failed = true;
+            m_error = m_file->errorString();
+        }
     }
     m_file.reset();
+    m_saving = nullptr;
     m_stream.clear();
     m_collecting = false;
+    releaseDeflate();
     return !m_failed;
 }
 
@@ -73,8 +100,11 @@ void PdfTargetFile::abandon()
 {
     if (!m_file)
         return;
-    m_file->cancelWriting();
+    if (m_saving)
+        m_saving->cancelWriting();
     m_file.reset(); // an uncommitted file takes what it wrote with it
+    m_saving = nullptr;
+    releaseDeflate();
     m_out.clear();
     m_stream.clear();
     m_collecting = false;
@@ -135,14 +165,14 @@ PdfTargetFile::StoredStream PdfTargetFile::endStream()
     m_collecting = false;
     m_flated = false;
     if (m_deflate) {
-        // One-shot deflate into twice the size plus one; when that is not
-        // enough (tiny streams) the data stay as they are.
-        uLongf length = uLongf(m_stream.size()) * 2 + 1;
-        QByteArray packed(qsizetype(length), Qt::Uninitialized);
-        if (compress(reinterpret_cast<Bytef *>(packed.data()), &length,
-                     reinterpret_cast<const Bytef *>(m_stream.constData()), uLong(m_stream.size())) == Z_OK) {
-            packed.resize(qsizetype(length));
-            m_stream = std::move(packed);
+        // Into twice the size plus one, as a one-shot compress would; when
+        // that is not enough (tiny streams) the data stay as they are.
+        const qsizetype capacity = m_stream.size() * 2 + 1;
+        if (m_packed.size() < capacity)
+            m_packed.resize(capacity);
+        qsizetype packedLength = 0;
+        if (deflateWhole(m_stream, m_packed, packedLength)) {
+            m_stream = QByteArray(m_packed.constData(), packedLength);
             m_flated = true;
         }
     }
@@ -151,6 +181,51 @@ PdfTargetFile::StoredStream PdfTargetFile::endStream()
         rc4.apply(m_stream.data(), m_stream.size());
     }
     return StoredStream{m_stream.size(), m_flated};
+}
+
+// Deflate states kept for the whole document: a page holds hundreds of
+// small streams, and making a state afresh for each (its window and tables
+// allocated, zeroed and freed) cost far more than compressing them. A
+// stream that fits a small window gets a state of that size, whose tables
+// are as small (it finds every match the default one would), and the fixed
+// codes: for a hundred bytes, building codes of its own costs more than it
+// saves.
+bool PdfTargetFile::deflateWhole(const QByteArray &data, QByteArray &into, qsizetype &length)
+{
+    const bool small = data.size() <= kSmallWindow;
+    std::unique_ptr<z_stream_s> &state = small ? m_zlibSmall : m_zlib;
+    if (!state) {
+        state = std::make_unique<z_stream>();
+        *state = z_stream{};
+        const int initialised = small ? deflateInit2(state.get(), Z_DEFAULT_COMPRESSION, Z_DEFLATED, kSmallWindowBits,
+                                                     kSmallMemoryLevel, Z_FIXED)
+                                      : deflateInit(state.get(), Z_DEFAULT_COMPRESSION);
+        if (initialised != Z_OK) {
+            state.reset();
+            return false;
+        }
+    } else if (deflateReset(state.get()) != Z_OK) {
+        return false;
+    }
+    z_stream &z = *state;
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef *>(into.data());
+    z.avail_out = uInt(into.size());
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
+        return false;
+    length = qsizetype(z.total_out);
+    return true;
+}
+
+void PdfTargetFile::releaseDeflate()
+{
+    for (std::unique_ptr<z_stream_s> *state : {&m_zlib, &m_zlibSmall}) {
+        if (*state)
+            deflateEnd(state->get());
+        state->reset();
+    }
+    m_packed = QByteArray();
 }
 
 void PdfTargetFile::writeStoredStream()

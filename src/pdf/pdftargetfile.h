@@ -8,7 +8,9 @@
 
 #include <memory>
 
+class QFileDevice;
 class QSaveFile;
+struct z_stream_s;
 class QIODevice;
 
 namespace tavimo {
@@ -35,7 +37,7 @@ public:
 
     // Nothing reaches the named file before close(): the document is
     // written beside it and moved into place whole. The file is its
-    // owner's only.
+    // owner's only. A device or a pipe is written to directly.
     bool open(const QString &fileName);
     bool close();   // false when any write failed; the named file is then as it was
     void abandon(); // drops what was written; the named file stays as it was
@@ -78,8 +80,11 @@ public:
 private:
     void append(QByteArrayView bytes);
     void flush();
+    bool deflateWhole(const QByteArray &data, QByteArray &into, qsizetype &length);
+    void releaseDeflate();
 
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QFileDevice> m_file;
+    QSaveFile *m_saving = nullptr; // m_file, when it is moved into place at the end
     QString m_fileName;
     QByteArray m_out; // not yet handed to the file
     qint64 m_written = 0;
@@ -91,6 +96,8 @@ private:
     int m_streamObject = 0;
     QByteArray m_stream;
     bool m_flated = false;
+    std::unique_ptr<z_stream_s> m_zlib, m_zlibSmall;
+    QByteArray m_packed;
 
     std::unique_ptr<Rc4> m_dataCipher;
     qint64 m_dataBytes = 0;

@@ -5,6 +5,7 @@
 #include "rc4.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -50,6 +51,8 @@ private slots:
     void strings_data();
     void strings();
     void openAndWriteFailuresAreReported();
+    void replacesOnlyWhenClosed_data();
+    void replacesOnlyWhenClosed();
 
 private:
     QTemporaryDir m_dir;
@@ -242,6 +245,53 @@ void TestPdfTargetFile::openAndWriteFailuresAreReported()
     out.writeRaw(QByteArray(200000, 'x'));
     QVERIFY(!out.close());
     QVERIFY(out.failed());
+    // The device is still the device: nothing was moved in its place.
+    QVERIFY(!QFileInfo(QStringLiteral("/dev/full")).isFile());
+}
+
+static QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestPdfTargetFile::replacesOnlyWhenClosed_data()
+{
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("closed: replaced, the owner's only") << true;
+    QTest::newRow("abandoned: the old file as it was") << false;
+}
+
+void TestPdfTargetFile::replacesOnlyWhenClosed()
+{
+    QFETCH(bool, closed);
+    {
+        QFile old(m_path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old report");
+        QVERIFY(old.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    }
+    {
+        PdfTargetFile out;
+        QVERIFY(out.open(m_path));
+        out.writeLine("new report");
+        out.beginStream(7, true);
+        out.writeRaw(QByteArray(5000, 'a'));
+        QVERIFY(out.endStream().flated);
+        out.writeStoredStream();
+        QCOMPARE(bytesOf(m_path), QByteArray("old report")); // nothing yet
+        if (closed)
+            QVERIFY(out.close());
+        else
+            out.abandon();
+    }
+    const QByteArray now = bytesOf(m_path);
+    QCOMPARE(now.startsWith("new report"), closed);
+    QCOMPARE(now == "old report", !closed);
+    if (closed)
+        QCOMPARE(QFileInfo(m_path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.pdf")});
 }
 
 QTEST_APPLESS_MAIN(TestPdfTargetFile)
