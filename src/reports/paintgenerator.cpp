@@ -109,6 +109,20 @@ int PaintGenerator::openDocument(int)
     return Done;
 }
 
+// A page that failed half way leaves the painter as the page found it;
+// a device of our own is let go.
+void PaintGenerator::abandonDocument()
+{
+    if (m_pageOpen)
+        closePage();
+    if (m_ownPainter) {
+        if (m_ownPainter->isActive())
+            m_ownPainter->end();
+        m_ownPainter.reset();
+        m_painter = nullptr;
+    }
+}
+
 int PaintGenerator::closeDocument()
 {
     if (m_pageOpen)
@@ -439,7 +453,7 @@ QImage PaintGenerator::loadImage(const ReportControl &control)
 int PaintGenerator::image(const ReportControl &control)
 {
     QPainter *p = canDraw(control);
-    if (!p)
+    if (!p || control.imageFile.trimmed().isEmpty())
         return Done;
     const QImage picture = loadImage(control);
     if (picture.isNull())

@@ -48,6 +48,7 @@ public:
     void initialise() override;
     int openDocument(int pageCount) override;
     int closeDocument() override;
+    void abandonDocument() override;
     int openPage(int left, int top, int right, int bottom, const QString &pageName) override;
     int closePage() override;
     int setUp() override { return Done; }
