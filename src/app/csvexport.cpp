@@ -6,14 +6,18 @@
 #include "csvpeople.h"
 #include "csvvalues.h"
 #include "filemanager.h"
+#include "keycodec.h"
 #include "logpriming.h"
 #include "record.h"
-#include "storedform.h"
 #include "storedtable.h"
 #include "tables.h"
 
 #include <QIODevice>
 #include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace tavimo::csv {
 
@@ -57,6 +61,15 @@ struct Selection
             return true;
         return ssnField >= 0 && !ssn.isEmpty() && r.text(ssnField).trimmed() == ssn;
     }
+};
+
+// Where a record's line and its key lie in the export's two buffers.
+struct Line
+{
+    qsizetype line;
+    qsizetype lineSize;
+    qsizetype key;
+    qsizetype keySize;
 };
 
 class LineWriter
@@ -196,39 +209,61 @@ Report exportCsv(const QString &dataFolder, const ExportRequest &request, QIODev
     }
     StoredTable &table = file.table();
     const LineWriter writer(layout);
-    QByteArray buffer;
-    buffer.reserve(kFlushBytes + 64 * 1024);
-    std::int64_t written = 0;
-    QString writeError;
-    int code = table.set(layout.keyCount() > 0 ? 0 : StoredTable::ByTable);
+    const bool keyed = layout.keyCount() > 0;
+    // Reading along a key visits the pages of a large table in the key's
+    // order, and every visit deciphers its page again: the records are
+    // read in the order they are stored, and their lines put in the key's
+    // order here, by the very bytes the key is stored as. Equal keys keep
+    // the order the records were added in, as the key does.
+    QByteArray lines;
+    QByteArray keys;
+    std::vector<Line> order;
+    table.send(QStringLiteral("QUICKSCAN=on"));
+    int code = table.set(StoredTable::ByTable);
     while (code == DriverCode::Ok && (code = table.next()) == DriverCode::Ok) {
         const Record &r = table.record();
         if (!selection.takes(r))
             continue;
-        if (written == 0)
-            writer.header(buffer);
-        writer.record(buffer, r);
-        ++written;
-        if (buffer.size() >= kFlushBytes) {
-            if (out.write(buffer) != buffer.size()) {
-                writeError = out.errorString();
-                break;
-            }
-            buffer.clear();
+        Line line{lines.size(), 0, keys.size(), 0};
+        writer.record(lines, r);
+        line.lineSize = lines.size() - line.line;
+        if (keyed) {
+            keys.append(encodeKey(r, layout.key(0)));
+            line.keySize = keys.size() - line.key;
         }
+        order.push_back(line);
     }
     const DriverStatus status = table.status();
+    table.send(QStringLiteral("QUICKSCAN=off"));
     file.close();
-    if (writeError.isEmpty() && !buffer.isEmpty() && out.write(buffer) != buffer.size())
-        writeError = out.errorString();
-    if (!writeError.isEmpty())
-        return failure(Outcome::Failed, QStringLiteral("the records could not be written: %1").arg(writeError));
     if (code != DriverCode::NoRecord)
         return failure(Outcome::Failed, QStringLiteral("cannot read %1 in %2: %3 (%4)")
                                             .arg(layout.label(), dataFolder, status.text)
                                             .arg(status.code));
-    if (written == 0)
+    if (order.empty())
         return failure(Outcome::NothingMatched, QStringLiteral("no record of %1 matched").arg(layout.label()));
+    if (keyed) {
+        const char *k = keys.constData();
+        std::stable_sort(order.begin(), order.end(), [k](const Line &a, const Line &b) {
+            const int c = std::memcmp(k + a.key, k + b.key, std::size_t(std::min(a.keySize, b.keySize)));
+            return c != 0 ? c < 0 : a.keySize < b.keySize;
+        });
+    }
+
+    QByteArray buffer;
+    buffer.reserve(kFlushBytes + 64 * 1024);
+    writer.header(buffer);
+    for (const Line &line : order) {
+        buffer.append(lines.constData() + line.line, line.lineSize);
+        if (buffer.size() >= kFlushBytes) {
+            if (out.write(buffer) != buffer.size())
+                return failure(Outcome::Failed, QStringLiteral("the records could not be written: %1").arg(out.errorString()));
+            buffer.clear();
+        }
+    }
+    if (!buffer.isEmpty() && out.write(buffer) != buffer.size())
+        return failure(Outcome::Failed, QStringLiteral("the records could not be written: %1").arg(out.errorString()));
+    const std::int64_t written = std::int64_t(order.size());
     return Report{Outcome::Done, written, {}};
 }
 
