@@ -141,19 +141,24 @@ void PdfGenerator::controlText(const ReportControl &control, const ControlAttrib
     setFontAngle(0);
 }
 
+bool PdfGenerator::shapePen(const ReportControl &control)
+{
+    const bool border = control.borderColor != ReportControl::NoColor;
+    const bool fill = control.backgroundColor != ReportControl::NoColor;
+    if (!border && !fill)
+        return false;
+    // Without a border the fill is edged in its own colour.
+    setPen(border ? control.borderColor : control.backgroundColor, border ? control.borderWidth : 0, 0);
+    setFillColor(control.backgroundColor);
+    return true;
+}
+
 int PdfGenerator::box(const ReportControl &control)
 {
     const ControlAttributes attributes(control.attributes);
     ControlAttributes::Box b;
-    if (!beginControl(control, attributes, b))
-        return Done;
-    const bool border = control.borderColor != ReportControl::NoColor;
-    const bool fill = control.backgroundColor != ReportControl::NoColor;
-    if (!border && !fill)
-        return Done;
-    setPen(border ? control.borderColor : control.backgroundColor, border ? control.borderWidth : 0, 0);
-    setFillColor(control.backgroundColor);
-    drawRectangle(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    if (beginControl(control, attributes, b) && shapePen(control))
+        drawRectangle(b.left, b.top, b.right - b.left, b.bottom - b.top);
     return Done;
 }
 
@@ -161,15 +166,8 @@ int PdfGenerator::ellipse(const ReportControl &control)
 {
     const ControlAttributes attributes(control.attributes);
     ControlAttributes::Box b;
-    if (!beginControl(control, attributes, b))
-        return Done;
-    const bool border = control.borderColor != ReportControl::NoColor;
-    const bool fill = control.backgroundColor != ReportControl::NoColor;
-    if (!border && !fill)
-        return Done;
-    setPen(border ? control.borderColor : control.backgroundColor, border ? control.borderWidth : 0, 0);
-    setFillColor(control.backgroundColor);
-    drawEllipse(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    if (beginControl(control, attributes, b) && shapePen(control))
+        drawEllipse(b.left, b.top, b.right - b.left, b.bottom - b.top);
     return Done;
 }
 
@@ -233,16 +231,10 @@ int PdfGenerator::groupBox(const ReportControl &control)
     ControlAttributes::Box b;
     if (!beginControl(control, attributes, b))
         return Done;
-    const int w = b.right - b.left, h = b.bottom - b.top;
-    const bool border = control.borderColor != ReportControl::NoColor;
-    const bool fill = control.backgroundColor != ReportControl::NoColor;
-    if (border || fill) {
-        setPen(border ? control.borderColor : control.backgroundColor, border ? control.borderWidth : 0, 0);
-        setFillColor(control.backgroundColor);
-        drawRectangle(b.left, b.top, w, h);
-    }
+    if (shapePen(control))
+        drawRectangle(b.left, b.top, b.right - b.left, b.bottom - b.top);
     const QByteArray caption = control.text;
-    if (fill && !caption.trimmed().isEmpty()) {
+    if (control.backgroundColor != ReportControl::NoColor && !caption.trimmed().isEmpty()) {
         // The caption sits on the frame: its own background keeps the line
         // from running through it.
         setFont(faceOf(control, attributes), sizeOf(control), (control.fontStyle & kWeightBits) == kBold,

@@ -158,6 +158,8 @@ private:
     void controlText(const ReportControl &control, const ControlAttributes &attributes, const QByteArray &text,
                      int x, int y, int angle, const QRect *clip, int boxWidth);
     void filledRectangle(int color, int x, int y, int w, int h);
+    // The pen and fill of a box, an ellipse or a frame; false when it has neither.
+    bool shapePen(const ReportControl &control);
 
     std::unique_ptr<PdfTargetFile> m_out;
     std::unique_ptr<PdfObjectTable> m_objects;

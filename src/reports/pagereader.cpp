@@ -1,5 +1,6 @@
 #include "pagereader.h"
 
+#include "controloperation.h"
 #include "errormanager.h"
 #include "ireportgenerator.h"
 #include "pagerecords.h"
@@ -146,30 +147,6 @@ struct Selection
     int stretchMode = 0;
 };
 
-enum class Operation {
-    None, Arc, CheckBox, Chord, Ellipse, Image, Line, GroupBox, Pie, Polygon, RadioButton, Box, String, TextBlock,
-};
-
-Operation operationOf(QByteArrayView kind)
-{
-    static const struct
-    {
-        const char *kind;
-        Operation operation;
-    } table[] = {
-        {"ARC", Operation::Arc},         {"CHECK", Operation::CheckBox},     {"CHORD", Operation::Chord},
-        {"ELLIPSE", Operation::Ellipse}, {"IMAGE", Operation::Image},        {"LINE", Operation::Line},
-        {"OPTION", Operation::GroupBox}, {"GROUP", Operation::GroupBox},     {"PIE", Operation::Pie},
-        {"POLYGON", Operation::Polygon}, {"RADIO", Operation::RadioButton},  {"BOX", Operation::Box},
-        {"STRING", Operation::String},   {"SMARTSTRING", Operation::String}, {"TEXT", Operation::TextBlock},
-        {"RTF", Operation::TextBlock},
-    };
-    for (const auto &entry : table)
-        if (kind == QByteArrayView(entry.kind))
-            return entry.operation;
-    return Operation::None;
-}
-
 int clampRound(double v)
 {
     constexpr double limit = 1e9; // far beyond any page, far within an int
@@ -248,7 +225,7 @@ private:
 
     bool m_collecting = false;
     ReportControl m_control;
-    Operation m_operation = Operation::None;
+    ControlOperation m_operation = ControlOperation::None;
     int m_ellipses = 0; // of the control being collected
 };
 
@@ -509,14 +486,14 @@ bool PageReplay::record(int function, Params &p, qsizetype offset)
             return malformed();
         const int px = x(vx), py = y(vy);
         if (function == Function::LineTo && m_collecting) {
-            if (m_operation == Operation::Line) {
+            if (m_operation == ControlOperation::Line) {
                 m_control.left = m_penX;
                 m_control.top = m_penY;
                 m_control.right = px;
                 m_control.bottom = py;
                 if (!takePen())
                     return false;
-            } else if (m_operation == Operation::CheckBox) {
+            } else if (m_operation == ControlOperation::CheckBox) {
                 m_control.checked = true; // the frame's diagonals
             }
         }
@@ -534,7 +511,7 @@ bool PageReplay::record(int function, Params &p, qsizetype offset)
             return malformed();
         if (!m_collecting)
             return true;
-        if (function == Function::Ellipse && m_operation == Operation::RadioButton && m_ellipses++ > 0) {
+        if (function == Function::Ellipse && m_operation == ControlOperation::RadioButton && m_ellipses++ > 0) {
             m_control.checked = true; // the inner circle
             return true;
         }
@@ -660,7 +637,7 @@ bool PageReplay::textOut(Params &p)
     m_control.angle = font->angle;
     m_control.fontColor = m_state.textColor != 0 ? m_state.textColor : font->color;
 
-    if (m_operation == Operation::TextBlock) {
+    if (m_operation == ControlOperation::TextBlock) {
         if (m_control.lines.size() >= std::size_t(WmfParser::MaxLines))
             return fail(WmfParser::QueueFailed);
         ReportControl::Line line;
@@ -677,7 +654,7 @@ bool PageReplay::textOut(Params &p)
     m_control.text = text;
     m_control.x = x(vx);
     m_control.y = y(vy);
-    if (m_operation == Operation::String) {
+    if (m_operation == ControlOperation::String) {
         setBox(left, top, right, bottom);
         m_control.backgroundColor = m_state.bkMode == TransparentBackground ? ReportControl::NoColor : m_state.bkColor;
     }
@@ -765,50 +742,7 @@ bool PageReplay::endControl(const QByteArray &kind)
         return fail(WmfParser::InvalidControl, controlField());
     m_collecting = false;
     const ReportControl &c = m_control;
-    switch (m_operation) {
-    case Operation::None:
-        m_result = 0; // a kind no generator draws
-        break;
-    case Operation::Arc:
-        m_result = m_generator.arc(c);
-        break;
-    case Operation::CheckBox:
-        m_result = m_generator.checkBox(c);
-        break;
-    case Operation::Chord:
-        m_result = m_generator.chord(c);
-        break;
-    case Operation::Ellipse:
-        m_result = m_generator.ellipse(c);
-        break;
-    case Operation::Image:
-        m_result = m_generator.image(c);
-        break;
-    case Operation::Line:
-        m_result = m_generator.line(c);
-        break;
-    case Operation::GroupBox:
-        m_result = m_generator.groupBox(c);
-        break;
-    case Operation::Pie:
-        m_result = m_generator.pie(c);
-        break;
-    case Operation::Polygon:
-        m_result = m_generator.polygon(c);
-        break;
-    case Operation::RadioButton:
-        m_result = m_generator.radioButton(c);
-        break;
-    case Operation::Box:
-        m_result = m_generator.box(c);
-        break;
-    case Operation::String:
-        m_result = m_generator.string(c);
-        break;
-    case Operation::TextBlock:
-        m_result = m_generator.textBlock(c);
-        break;
-    }
+    m_result = handControl(m_generator, m_operation, c);
     return m_result == 0;
 }
 

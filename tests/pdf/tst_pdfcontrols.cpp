@@ -2,6 +2,7 @@
 // the "ALL" and "PDF" attribute groups make of it (skips, hidden links,
 // notes, page actions, outline items, sizes, fonts), each file held
 // against qpdf and poppler.
+#include "controloperation.h"
 #include "pdffixture.h"
 #include "pdftools.h"
 #include "reportcontrol.h"
@@ -38,23 +39,12 @@ constexpr int Green = 0x00FF00;
 constexpr int Blue = 0xFF0000;
 constexpr double PageHeight = 792; // Letter, in points
 
+// The operation of the control's kind, as the page reader hands it on;
+// any other kind goes to the further control data, which draws nothing.
 int drawKind(PdfGenerator &g, const ReportControl &c)
 {
-    const QByteArray &k = c.kind;
-    if (k == "BOX") return g.box(c);
-    if (k == "ELLIPSE") return g.ellipse(c);
-    if (k == "LINE") return g.line(c);
-    if (k == "CHECK") return g.checkBox(c);
-    if (k == "RADIO") return g.radioButton(c);
-    if (k == "GROUP") return g.groupBox(c);
-    if (k == "POLYGON") return g.polygon(c);
-    if (k == "IMAGE") return g.image(c);
-    if (k == "STRING") return g.string(c);
-    if (k == "TEXT") return g.textBlock(c);
-    if (k == "ARC") return g.arc(c);
-    if (k == "CHORD") return g.chord(c);
-    if (k == "PIE") return g.pie(c);
-    return g.furtherControlData(c);
+    const ControlOperation operation = operationOf(c.kind);
+    return operation == ControlOperation::None ? g.furtherControlData(c) : handControl(g, operation, c);
 }
 
 ReportControl control(const QByteArray &kind, int left, int top, int right, int bottom)

@@ -1,5 +1,6 @@
 // The painting generator, pixel by pixel: every kind of control drawn
 // into an image at 100 dots per inch (ten thousandths of an inch a pixel).
+#include "controloperation.h"
 #include "paintgenerator.h"
 #include "pdftools.h"
 #include "reportcontrol.h"
@@ -38,23 +39,12 @@ QImage paint(const std::function<void(PaintGenerator &)> &draw)
     return image;
 }
 
+// The operation of the control's kind, as the page reader hands it on;
+// any other kind goes to the further control data, which draws nothing.
 int drawKind(PaintGenerator &g, const ReportControl &c)
 {
-    const QByteArray &k = c.kind;
-    if (k == "BOX") return g.box(c);
-    if (k == "ELLIPSE") return g.ellipse(c);
-    if (k == "LINE") return g.line(c);
-    if (k == "CHECK") return g.checkBox(c);
-    if (k == "RADIO") return g.radioButton(c);
-    if (k == "GROUP") return g.groupBox(c);
-    if (k == "POLYGON") return g.polygon(c);
-    if (k == "IMAGE") return g.image(c);
-    if (k == "STRING") return g.string(c);
-    if (k == "TEXT") return g.textBlock(c);
-    if (k == "ARC") return g.arc(c);
-    if (k == "CHORD") return g.chord(c);
-    if (k == "PIE") return g.pie(c);
-    return g.furtherControlData(c);
+    const ControlOperation operation = operationOf(c.kind);
+    return operation == ControlOperation::None ? g.furtherControlData(c) : handControl(g, operation, c);
 }
 
 ReportControl control(const QByteArray &kind, int left, int top, int right, int bottom)
