@@ -226,6 +226,7 @@ void TestReportCommand::refusedArguments()
     const Run r = f.run(arguments);
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.contains(said), qPrintable(r.err));
+    QCOMPARE(r.err.count(QLatin1Char('\n')), 1); // one line for the script's log
     QVERIFY(!QFile::exists(f.path(QStringLiteral("x.pdf"))));
     QCOMPARE(r.out, QString());
 }

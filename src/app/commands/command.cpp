@@ -20,9 +20,12 @@ const Command *find(const QString &name)
 
 int usage(const Command &command, QTextStream &err, const QString &reason)
 {
+    // One line: a script's log keeps it whole.
     if (!reason.isEmpty())
-        err << "tavimo " << command.name << ": " << reason << '\n';
-    err << "usage: tavimo [--data-dir DIR] " << command.name << ' ' << command.usage << '\n';
+        err << "tavimo " << command.name << ": " << reason << " (usage: tavimo [--data-dir DIR] " << command.name
+            << ' ' << command.usage << ")\n";
+    else
+        err << "usage: tavimo [--data-dir DIR] " << command.name << ' ' << command.usage << '\n';
     err.flush();
     return BadInput;
 }

@@ -45,8 +45,8 @@ struct Command
 const std::vector<Command> &all();
 const Command *find(const QString &name);
 
-// "usage: tavimo import-csv TABLE [--person NAME] FILE" on standard error,
-// with the reason first when given; answers BadInput.
+// "tavimo report: which report? (usage: tavimo ... report PROCEDURE ...)" on
+// one line of standard error; answers BadInput.
 int usage(const Command &command, QTextStream &err, const QString &reason = QString());
 
 } // namespace tavimo::commands
