@@ -3,6 +3,8 @@
 #include "datacontext.h"
 #include "datafolder.h"
 #include "driverstatus.h"
+#include "onlinebackup.h"
+#include "ownerkey.h"
 #include "threadcontext.h"
 
 #include <QFileInfo>
@@ -24,13 +26,19 @@ QString describe(const DriverStatus &s)
 
 int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
 {
-    ThreadContext context(programContextConfig(dataFolder));
-    const QString privacy = makeDataFolderPrivate(dataFolder, tableFiles(context));
-    out << "Data folder: " << dataFolder << '\n';
+    return checkFolder(dataFolder, CheckMode::Repair, out, err);
+}
+
+int checkFolder(const QString &folder, CheckMode mode, QTextStream &out, QTextStream &err)
+{
+    const bool repair = mode == CheckMode::Repair;
+    ThreadContext context(programContextConfig(folder));
+    const QString privacy = repair ? makeDataFolderPrivate(folder, tableFiles(context)) : QString();
+    out << (repair ? "Data folder: " : "Backup: ") << folder << '\n';
     if (!privacy.isEmpty())
         err << privacy << '\n';
-    const QString readOnly = readOnlyDataPath(dataFolder, writtenDataFiles(context));
-    const bool folderReadOnly = readOnly == dataFolder;
+    const QString readOnly = repair ? readOnlyDataPath(folder, writtenDataFiles(context)) : QString();
+    const bool folderReadOnly = readOnly == folder;
     int failures = 0;
     QSet<QString> checkedFiles;
 
@@ -44,11 +52,15 @@ int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
                                  .arg(file, -14)
                                  .arg(protection, -9);
 
-        const bool fileReadOnly = folderReadOnly || readOnly == table.path();
+        const bool fileReadOnly = !repair || folderReadOnly || readOnly == table.path();
         int code = table.open(fileReadOnly ? 0x40 : StoredTable::DefaultOpenMode);
-        QString note = fileReadOnly ? QStringLiteral(", read-only") : QString();
+        QString note = fileReadOnly && repair ? QStringLiteral(", read-only") : QString();
         if (code == DriverCode::NoFile && !layout.createWhenMissing()) {
             out << head << "absent (the sample file that ships with the program)\n";
+            continue;
+        }
+        if (code == DriverCode::NoFile && !repair) {
+            out << head << "absent (made when Tavimo first uses it)\n";
             continue;
         }
         if (code == DriverCode::NoFile && folderReadOnly) {
@@ -70,6 +82,23 @@ int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
                 note = QStringLiteral(", keys rebuilt");
             }
         }
+        if (!repair && (code == DriverCode::OlderLayout || code == DriverCode::InvalidKeys)) {
+            // Only the file can be checked: its records need the layout they were written with.
+            QString problem;
+            const QByteArray key = layout.hasPassword() ? rawCipherKey(context.config().ownerPassword) : QByteArray();
+            if (!checkedFiles.contains(table.path()) && !checkDataFile(table.path(), key, problem)) {
+                ++failures;
+                out << head << "DAMAGED\n";
+                err << "The table " << layout.label() << " in " << table.path() << " is damaged: " << problem << '\n';
+                continue;
+            }
+            checkedFiles.insert(table.path());
+            if (code == DriverCode::OlderLayout)
+                out << head << "layout version " << table.storedLayoutVersion() << ", upgraded when Tavimo opens it\n";
+            else
+                out << head << "keys rebuilt when Tavimo opens it\n";
+            continue;
+        }
         if (code != DriverCode::Ok) {
             ++failures;
             out << head << "CANNOT BE USED\n";
@@ -77,6 +106,8 @@ int checkData(const QString &dataFolder, QTextStream &out, QTextStream &err)
                 << describe(table.status()) << '\n';
             continue;
         }
+        if (table.upgradedFrom())
+            note += QStringLiteral(", upgraded from layout version %1").arg(table.upgradedFrom());
 
         QString problem;
         bool good = true;

@@ -3,6 +3,8 @@
 #include "datacontext.h"
 #include "datafolder.h"
 #include "errormanager.h"
+#include "folderbackup.h"
+#include "folderlock.h"
 #include "fuzzymatcher.h"
 #include "pagefolder.h"
 #include "processvalues.h"
@@ -98,6 +100,12 @@ int Startup::run(const MainProcedure &main)
     if (!privacy.isEmpty())
         qWarning().noquote() << privacy;
 
+    // Every running Tavimo shares the folder's lock; a restore takes it
+    // alone, and one under way is waited for.
+    FolderLock folderLock(m_options.dataFolder);
+    if (!folderLock.lock(FolderLock::Mode::Shared, 60000) && folderLock.failure() == FolderLock::Failure::Held)
+        qWarning().noquote() << folderLock.problem();
+
     // Said once, before anything is typed that could not be kept.
     const QString readOnly = readOnlyDataPath(m_options.dataFolder, writtenDataFiles(*context));
     if (!readOnly.isEmpty()) {
@@ -115,6 +123,11 @@ int Startup::run(const MainProcedure &main)
     store.kill();
     fuzzy.kill();
     context.reset();
+    if (m_options.backupAtExit) {
+        const folderbackup::Outcome backup = folderbackup::backUpAtExit(m_options.dataFolder);
+        if (backup.status != 0)
+            qWarning().noquote() << "The day's backup:" << backup.problem;
+    }
     errors.setPresenter(nullptr);
     errors.setFatalHandler(callersFatalHandler);
     return result;

@@ -24,6 +24,9 @@ struct StartupOptions
     // Ends the process after a fatal message; ErrorManager::endProcess when
     // null. Tests give one that only records the status.
     std::function<void(int status)> endProcess;
+    // A backup of the data folder after a normal end, at most one a day
+    // (folderbackup::backUpAtExit).
+    bool backupAtExit = true;
 };
 
 // Made once at process start, before the frame or a command runs: the
@@ -32,8 +35,9 @@ struct StartupOptions
 void useDesktopLocale(const QLocale &system = QLocale::system());
 
 // The program's entry sequence: process-wide values, settings, the first
-// context, the desktop's drag setting, the main procedure, and the
-// shutdown in the reverse order. Every step stands here in its place so
+// context, the data folder's lock, the desktop's drag setting, the main
+// procedure, and the shutdown in the reverse order, with the day's backup
+// last. Every step stands here in its place so
 // that the order can be read off and kept.
 class Startup
 {

@@ -64,7 +64,11 @@ bool makeOwnerOnlyPath(const QString &path, QString &problem)
     return true;
 }
 
-QString makeNew(const QString &parent, const QString &suffix, QString &problem, const QDateTime &when)
+namespace {
+
+const QLatin1String kPartial(".partial");
+
+QString make(const QString &parent, const QString &suffix, QString &problem, const QDateTime &when, bool partial)
 {
     if (!makeOwnerOnlyPath(parent, problem))
         return QString();
@@ -72,9 +76,10 @@ QString makeNew(const QString &parent, const QString &suffix, QString &problem, 
     const QString base = stamp(when);
     for (int n = 1; n < 1000; ++n) {
         const QString name = base + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + suffix;
-        const QString path = dir.filePath(name);
-        if (QFileInfo::exists(path))
+        const QString hidden = QLatin1Char('.') + name + kPartial;
+        if (QFileInfo::exists(dir.filePath(name)) || QFileInfo::exists(dir.filePath(hidden)))
             continue;
+        const QString path = dir.filePath(partial ? hidden : name);
         // mkdir fails when another process took the name first.
         if (!QDir().mkdir(path))
             continue;
@@ -87,6 +92,41 @@ QString makeNew(const QString &parent, const QString &suffix, QString &problem, 
     }
     problem = QStringLiteral("no new folder can be made in %1").arg(parent);
     return QString();
+}
+
+} // namespace
+
+QString makeNew(const QString &parent, const QString &suffix, QString &problem, const QDateTime &when)
+{
+    return make(parent, suffix, problem, when, false);
+}
+
+QString makePartial(const QString &parent, const QString &suffix, QString &problem, const QDateTime &when)
+{
+    return make(parent, suffix, problem, when, true);
+}
+
+QString completedPath(const QString &partial)
+{
+    const QFileInfo info(partial);
+    const QString name = info.fileName();
+    if (!name.startsWith(QLatin1Char('.')) || !name.endsWith(kPartial))
+        return QString();
+    return info.dir().filePath(name.mid(1, name.size() - 1 - kPartial.size()));
+}
+
+QString complete(const QString &partial, QString &problem)
+{
+    const QString path = completedPath(partial);
+    if (path.isEmpty()) {
+        problem = QStringLiteral("%1 is no partial backup folder").arg(partial);
+        return QString();
+    }
+    if (QFileInfo::exists(path) || !QDir().rename(partial, path)) {
+        problem = QStringLiteral("%1 cannot be renamed %2").arg(partial, path);
+        return QString();
+    }
+    return path;
 }
 
 } // namespace tavimo::backupfolders

@@ -30,6 +30,16 @@ QDateTime stampOf(const QString &folderName, QString *suffix = nullptr);
 QString makeNew(const QString &parent, const QString &suffix, QString &problem,
                 const QDateTime &when = QDateTime::currentDateTime());
 
+// As makeNew, but the folder is hidden, ".<name>.partial", until complete()
+// gives it its name, so that a copy cut short never passes for a backup.
+QString makePartial(const QString &parent, const QString &suffix, QString &problem,
+                    const QDateTime &when = QDateTime::currentDateTime());
+// The path a folder made by makePartial is to have.
+QString completedPath(const QString &partial);
+// Gives a folder made by makePartial its name; its path once renamed so,
+// or empty with why in problem.
+QString complete(const QString &partial, QString &problem);
+
 // mkpath, every level it makes owner-only (0700). False with why in problem.
 bool makeOwnerOnlyPath(const QString &path, QString &problem);
 
