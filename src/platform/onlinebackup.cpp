@@ -179,6 +179,7 @@ bool checkDataFile(const QString &path, const QByteArray &rawKey, QString &probl
         problem = st.fileError.isEmpty() ? st.text : st.fileError;
         return false;
     }
+    c->exec("PRAGMA cache_size=-" + QByteArray::number(SqlConnection::CheckCacheKilobytes), st);
     sqlite3_stmt *stmt = c->statement("PRAGMA integrity_check(20)", st);
     if (!stmt) {
         problem = st.fileError;

@@ -104,7 +104,7 @@ std::unique_ptr<SqlConnection> SqlConnection::open(const QString &path, const QB
         return nullptr;
     // 4 MB of pages per connection: the pages of a large table's indexes that
     // a list walks stay decrypted between two refills.
-    if (!c->exec("PRAGMA cache_size=-4096", status))
+    if (!c->exec("PRAGMA cache_size=-" + QByteArray::number(CacheKilobytes), status))
         return nullptr;
     status = DriverStatus::make(DriverCode::Ok);
     return c;

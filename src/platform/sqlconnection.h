@@ -20,6 +20,10 @@ namespace tavimo {
 class SqlConnection
 {
 public:
+    // Pages kept decrypted per connection, and while a whole file is checked.
+    static constexpr int CacheKilobytes = 4096;
+    static constexpr int CheckCacheKilobytes = 131072;
+
     ~SqlConnection();
     SqlConnection(const SqlConnection &) = delete;
     SqlConnection &operator=(const SqlConnection &) = delete;

@@ -1052,15 +1052,25 @@ bool StoredTable::checkFileIntegrity(QString &problem)
         problem = m_status.fileError;
         return false;
     }
-    StatementUse use(stmt);
     QStringList lines;
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        lines << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-    if (rc != SQLITE_DONE) {
-        problem = m_connection->statusFor(rc).fileError;
-        return false;
+    {
+        // The check walks every index against the table: with the usual few
+        // megabytes of pages it deciphers a large file's pages again and
+        // again (a million readings: 30 s against 12 s with 128 MB).
+        const QByteArray cache = "PRAGMA " + sqlschema::quoted(m_schema) + ".cache_size=";
+        DriverStatus ignored;
+        m_connection->exec(cache + QByteArray::number(-SqlConnection::CheckCacheKilobytes), ignored);
+        StatementUse use(stmt);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            lines << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        if (rc != SQLITE_DONE)
+            problem = m_connection->statusFor(rc).fileError;
+        sqlite3_reset(stmt);
+        m_connection->exec(cache + QByteArray::number(-SqlConnection::CacheKilobytes), ignored);
     }
+    if (rc != SQLITE_DONE)
+        return false;
     if (lines == QStringList{QStringLiteral("ok")})
         return true;
     problem = lines.join(QStringLiteral("; "));
