@@ -248,6 +248,7 @@ void TestBackupCommands::backupWhileWritingRestoresToCheckedData()
         QCOMPARE(it.value(), kBatch);
 
     const QByteArray replacedDigest = folderDigest(m_data);
+    const QByteArray backupDigest = folderDigest(last);
     const Run restored = tavimo({QStringLiteral("restore"), last});
     QVERIFY2(restored.status == 0, qPrintable(restored.err));
     QVERIFY2(restored.out.startsWith(QStringLiteral("Restored %1 into %2\n").arg(last, m_data)), qPrintable(restored.out));
@@ -263,6 +264,7 @@ void TestBackupCommands::backupWhileWritingRestoresToCheckedData()
     QVERIFY(kept.endsWith(QLatin1String(backupfolders::BeforeRestore)));
     QVERIFY(batchesIn(kept, tables::bloodpre()).size() >= bp.size());
     QVERIFY(replacedDigest != folderDigest(m_data));
+    QCOMPARE(folderDigest(last), backupDigest); // checked and copied, never changed
     // Nothing is left of the folder the backup was put together in.
     const QStringList beside = QFileInfo(m_data).dir().entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     QCOMPARE(beside, (QStringList{QStringLiteral("data"), QStringLiteral("data-backups")}));

@@ -69,14 +69,14 @@ std::vector<Command> backupCommands()
     std::vector<Command> list;
     list.push_back(Command{
         QStringLiteral("backup"), QStringLiteral("[DIR]"),
-        QStringLiteral("Copy every data file, even while Tavimo runs, into a new time-stamped folder under DIR "
-                       "(default: the folder <data folder>-backups beside the data folder), check the copy as "
-                       "--check-data does, and print the folder made."),
+        QStringLiteral("Copies every data file, whole even while Tavimo runs, into a new time-stamped folder "
+                       "under DIR (default: <data folder>-backups beside the data folder), only its owner may "
+                       "read; checks the copy as --check-data does and prints the folder made."),
         false, nullptr});
     list.push_back(Command{
         QStringLiteral("restore"), QStringLiteral("DIR"),
-        QStringLiteral("Check the backup in DIR, keep the current data as one more backup, then put the backup "
-                       "in place of the data folder. Refused while a Tavimo uses the data folder."),
+        QStringLiteral("Checks the backup in DIR, keeps the current data as one more backup, then puts the "
+                       "backup in the data folder's place; refused while a Tavimo runs on the data folder."),
         false, nullptr});
     // Each command is handed itself, for its usage line.
     for (Command &c : list) {
