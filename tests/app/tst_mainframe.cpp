@@ -389,6 +389,7 @@ void TestMainFrame::sponsorCopiedOnceOverTwoRuns()
     f.addSponsor(QStringLiteral("Dr. Marsh"), QStringLiteral("Maple Practice"));
     StartupOptions options;
     options.dataFolder = f.tmp.path();
+    options.backupAtExit = false; // its folder would land beside the temporary one
     options.settingsBackend = SettingsStore::Backend::IniFile;
     options.settingsPath = f.tmp.filePath(QStringLiteral("settings.ini"));
     FakeDesktopSettings desktop(false);

@@ -23,15 +23,9 @@ int runBackup(const Command &self, Invocation &call)
         return usage(self, call.err, QStringLiteral("one folder at most"));
     const QString parent = places.isEmpty() ? backupfolders::defaultParent(call.dataFolder)
                                             : QDir(places.first()).absolutePath();
-    // Shared like a running Tavimo's, so that no restore swaps the folder
-    // away in the middle of the copy.
     FolderLock lock(call.dataFolder);
-    if (QFileInfo(call.dataFolder).isDir() && !lock.tryLock(FolderLock::Mode::Shared)
-        && lock.failure() == FolderLock::Failure::Held) {
-        call.err << "tavimo backup: a backup is being restored into " << call.dataFolder
-                 << ": try again when that is done\n";
+    if (!shareDataFolder(lock, self, call))
         return NothingMatched;
-    }
     const folderbackup::Outcome made = folderbackup::backUp(call.dataFolder, parent, folderbackup::Kind::ByHand);
     if (!made.folder.isEmpty())
         call.out << made.folder << '\n';

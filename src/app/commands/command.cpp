@@ -1,6 +1,9 @@
 #include "command.h"
 
 #include "commandlist.h"
+#include "folderlock.h"
+
+#include <QFileInfo>
 
 namespace tavimo::commands {
 
@@ -28,6 +31,16 @@ int usage(const Command &command, QTextStream &err, const QString &reason)
         err << "usage: tavimo [--data-dir DIR] " << command.name << ' ' << command.usage << '\n';
     err.flush();
     return BadInput;
+}
+
+bool shareDataFolder(FolderLock &lock, const Command &command, Invocation &call)
+{
+    if (!QFileInfo(call.dataFolder).isDir() || lock.tryLock(FolderLock::Mode::Shared)
+        || lock.failure() != FolderLock::Failure::Held)
+        return true;
+    call.err << "tavimo " << command.name << ": a backup is being restored into " << call.dataFolder
+             << ": try again when that is done\n";
+    return false;
 }
 
 } // namespace tavimo::commands

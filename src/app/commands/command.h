@@ -7,6 +7,10 @@
 #include <functional>
 #include <vector>
 
+namespace tavimo {
+class FolderLock;
+}
+
 namespace tavimo::commands {
 
 // What a command's exit status says.
@@ -48,5 +52,10 @@ const Command *find(const QString &name);
 // "tavimo report: which report? (usage: tavimo ... report PROCEDURE ...)" on
 // one line of standard error; answers BadInput.
 int usage(const Command &command, QTextStream &err, const QString &reason = QString());
+
+// Holds the data folder shared, as a running Tavimo does, so that no
+// restore swaps it away in the middle of the work. False, with the line
+// said, while a restore holds it; a folder not there yet holds nothing.
+bool shareDataFolder(FolderLock &lock, const Command &command, Invocation &call);
 
 } // namespace tavimo::commands

@@ -1,6 +1,7 @@
 // tavimo import-csv TABLE [--person NAME] [--dry-run] [--map HEADING=FIELD]... FILE
 // tavimo export-csv TABLE [--person NAME] [--from DATE] [--to DATE] FILE|-
 #include "commandlist.h"
+#include "folderlock.h"
 
 #include "csvtables.h"
 #include "tables.h"
@@ -96,6 +97,9 @@ int runImport(Invocation &call, const Command &self)
     if (!opened)
         return fail(self, call.err, QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()), BadInput);
     const QByteArray bytes = file.readAll();
+    FolderLock lock(call.dataFolder);
+    if (!shareDataFolder(lock, self, call))
+        return NothingMatched;
     const csv::Report report = csv::importCsv(call.dataFolder, request, bytes);
     if (report.outcome != csv::Outcome::Done)
         return fail(self, call.err,

@@ -4,6 +4,7 @@
 #include "currentperson.h"
 #include "datacontext.h"
 #include "errormanager.h"
+#include "folderlock.h"
 #include "processvalues.h"
 #include "procedurewindow.h"
 #include "procedures.h"
@@ -107,6 +108,10 @@ int runReport(Invocation &call, const Command &self)
                      QStringLiteral("the password must have at least %1 characters").arg(kShortestPassword));
 
     const QString out = QFileInfo(parser.value(outOption)).absoluteFilePath();
+
+    FolderLock lock(call.dataFolder);
+    if (!shareDataFolder(lock, self, call))
+        return NothingMatched;
 
     // Messages go to standard error, one line each; nobody is there to answer.
     StreamPresenter toStandardError(stderr);
