@@ -109,8 +109,8 @@ CommandLine findCommand(int argc, char **argv)
         QStringLiteral("name"), QStringLiteral("font"), QStringLiteral("fn")};
     for (qsizetype i = 0; i < rest.size(); ++i) {
         if (rest[i].startsWith(QLatin1Char('-'))) {
-            QString option = rest[i].mid(rest[i].startsWith(QLatin1String("--")) ? 2 : 1);
-            if (qtValueOptions.contains(option) && !option.contains(QLatin1Char('=')))
+            const QString option = rest[i].mid(rest[i].startsWith(QLatin1String("--")) ? 2 : 1);
+            if (qtValueOptions.contains(option))
                 ++i;
             continue;
         }
