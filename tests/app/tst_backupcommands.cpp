@@ -6,6 +6,7 @@
 #include "folderbackup.h"
 #include "folderlock.h"
 #include "ownerkey.h"
+#include "programrun.h"
 #include "storagesession.h"
 #include "storedtable.h"
 #include "tables.h"
@@ -30,12 +31,7 @@ using namespace tavimo;
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = tavimo::testing::ProgramRun;
 
 constexpr int kBatch = 10;
 constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup
@@ -184,24 +180,7 @@ void TestBackupCommands::init()
 
 Run TestBackupCommands::tavimo(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), m_tmp.filePath(QStringLiteral("home")));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp.filePath(QStringLiteral("config")));
-    env.remove(QStringLiteral("TAVIMO_DATA_DIR"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(m_tmp.path());
-    process.start(QStringLiteral(TAVIMO_EXECUTABLE), QStringList{QStringLiteral("--data-dir"), m_data} + arguments);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-               QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return tavimo::testing::runProgram(QStringLiteral(TAVIMO_EXECUTABLE), m_data, m_tmp.path(), arguments);
 }
 
 void TestBackupCommands::makeData()

@@ -1,20 +1,16 @@
 // import-csv and export-csv as scripts run them: the exit status, one line
 // on standard error naming what was wrong, and the line that says what
 // was done.
+#include "programrun.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = tavimo::testing::ProgramRun;
 
 } // namespace
 
@@ -38,24 +34,7 @@ private:
 
 Run TestCsvCommands::tavimo(const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), m_tmp.filePath(QStringLiteral("home")));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_tmp.filePath(QStringLiteral("config")));
-    env.remove(QStringLiteral("TAVIMO_DATA_DIR"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(m_tmp.path());
-    process.start(QStringLiteral(TAVIMO_EXECUTABLE), QStringList{QStringLiteral("--data-dir"), m_data} + arguments);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-               QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return tavimo::testing::runProgram(QStringLiteral(TAVIMO_EXECUTABLE), m_data, m_tmp.path(), arguments);
 }
 
 QString TestCsvCommands::write(const QString &name, const QByteArray &bytes)

@@ -5,12 +5,12 @@
 #include "contextfixture.h"
 #include "filemanager.h"
 #include "pdftools.h"
+#include "programrun.h"
 #include "record.h"
 #include "tables.h"
 
 #include <QDate>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -19,11 +19,6 @@ using namespace tavimo;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out, err;
-};
 
 struct Fixture : testing::ContextFixture
 {
@@ -58,27 +53,11 @@ struct Fixture : testing::ContextFixture
         context.reset(); // the program opens the files itself
     }
 
-    Run run(const QStringList &arguments) const
+    // The program as a script runs it: no display at all.
+    tavimo::testing::ProgramRun run(const QStringList &arguments) const
     {
-        QProcess tavimo;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // No display at all: the report must not need one.
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        tavimo.setProcessEnvironment(env);
-        tavimo.start(QStringLiteral(TAVIMO_EXECUTABLE),
-                     QStringList{QStringLiteral("--data-dir"), tmp.path(), QStringLiteral("report")} + arguments);
-        Run r;
-        if (!tavimo.waitForFinished(60000)) {
-            tavimo.kill();
-            tavimo.waitForFinished();
-            return r;
-        }
-        r.exitCode = tavimo.exitStatus() == QProcess::NormalExit ? tavimo.exitCode() : -2;
-        r.out = QString::fromLocal8Bit(tavimo.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(tavimo.readAllStandardError());
-        return r;
+        return tavimo::testing::runProgram(QStringLiteral(TAVIMO_EXECUTABLE), tmp.path(), tmp.path(),
+                                           QStringList{QStringLiteral("report")} + arguments);
     }
     QString path(const QString &name) const { return tmp.filePath(name); }
 };
@@ -121,10 +100,10 @@ void TestReportCommand::writesTheReport()
 {
     Fixture f;
     const QString pdf = f.path(QStringLiteral("ann.pdf"));
-    const Run r = f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("Ann Lee"),
+    const tavimo::testing::ProgramRun r = f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("Ann Lee"),
                          QStringLiteral("--from"), QStringLiteral("2026-02-01"), QStringLiteral("--to"),
                          QStringLiteral("2026-02-28"), QStringLiteral("--out"), pdf});
-    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.status, 0);
     QCOMPARE(r.err, QString());
     QCOMPARE(r.out.trimmed(), pdf);
     QVERIFY2(PdfTools::validate(pdf).isEmpty(), qPrintable(PdfTools::validate(pdf)));
@@ -144,7 +123,7 @@ void TestReportCommand::writesTheReport()
     const QString part = f.path(QStringLiteral("part.pdf"));
     QCOMPARE(f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("ann lee"),
                     QStringLiteral("--from"), QStringLiteral("2026-02-10"), QStringLiteral("--out"), part})
-                 .exitCode,
+                 .status,
              0);
     const QString partText = QString::fromUtf8(
         PdfTools::run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), part, QStringLiteral("-")}).out);
@@ -160,10 +139,10 @@ void TestReportCommand::protectedReport()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("longenough\n");
     }
-    const Run r = f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("Ann Lee"),
+    const tavimo::testing::ProgramRun r = f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("Ann Lee"),
                          QStringLiteral("--out"), f.path(QStringLiteral("locked")), QStringLiteral("--password-file"),
                          secret});
-    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.status, 0);
     const QString pdf = f.path(QStringLiteral("locked.PDF")); // the name had no extension
     QCOMPARE(r.out.trimmed(), pdf);
     QVERIFY(PdfTools::text(pdf).exitCode != 0);
@@ -182,9 +161,9 @@ void TestReportCommand::nothingMatched()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("last year's");
     }
-    const Run r = f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("Ann Lee"),
+    const tavimo::testing::ProgramRun r = f.run({QStringLiteral("bpaverages"), QStringLiteral("--person"), QStringLiteral("Ann Lee"),
                          QStringLiteral("--from"), QStringLiteral("2027-01-01"), QStringLiteral("--out"), pdf});
-    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.status, 1);
     QVERIFY2(r.err.contains(QStringLiteral("There are no records available to process.")), qPrintable(r.err));
     QCOMPARE(PdfTools::readFile(pdf), QByteArray("last year's"));
     QCOMPARE(r.out, QString());
@@ -223,8 +202,8 @@ void TestReportCommand::refusedArguments()
     for (QString &a : arguments)
         if (a == QLatin1String("x.pdf"))
             a = f.path(a);
-    const Run r = f.run(arguments);
-    QCOMPARE(r.exitCode, 2);
+    const tavimo::testing::ProgramRun r = f.run(arguments);
+    QCOMPARE(r.status, 2);
     QVERIFY2(r.err.contains(said), qPrintable(r.err));
     QCOMPARE(r.err.count(QLatin1Char('\n')), 1); // one line for the script's log
     QVERIFY(!QFile::exists(f.path(QStringLiteral("x.pdf"))));

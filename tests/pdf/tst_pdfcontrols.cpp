@@ -2,7 +2,7 @@
 // the "ALL" and "PDF" attribute groups make of it (skips, hidden links,
 // notes, page actions, outline items, sizes, fonts), each file held
 // against qpdf and poppler.
-#include "controloperation.h"
+#include "controlsamples.h"
 #include "pdffixture.h"
 #include "pdftools.h"
 #include "reportcontrol.h"
@@ -39,29 +39,8 @@ constexpr int Green = 0x00FF00;
 constexpr int Blue = 0xFF0000;
 constexpr double PageHeight = 792; // Letter, in points
 
-// The operation of the control's kind, as the page reader hands it on;
-// any other kind goes to the further control data, which draws nothing.
-int drawKind(PdfGenerator &g, const ReportControl &c)
-{
-    const ControlOperation operation = operationOf(c.kind);
-    return operation == ControlOperation::None ? g.furtherControlData(c) : handControl(g, operation, c);
-}
-
-ReportControl control(const QByteArray &kind, int left, int top, int right, int bottom)
-{
-    ReportControl c;
-    c.kind = kind;
-    c.left = left;
-    c.top = top;
-    c.right = right;
-    c.bottom = bottom;
-    c.x = left;
-    c.y = top;
-    c.fontFace = "Liberation Sans";
-    c.fontSize = 10;
-    c.fontStyle = 400;
-    return c;
-}
+using tavimo::testing::control;
+using tavimo::testing::drawKind;
 
 ReportControl text(const QByteArray &text, int left = 1000, int top = 1000, int right = 4000, int bottom = 1300)
 {

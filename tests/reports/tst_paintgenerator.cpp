@@ -1,6 +1,6 @@
 // The painting generator, pixel by pixel: every kind of control drawn
 // into an image at 100 dots per inch (ten thousandths of an inch a pixel).
-#include "controloperation.h"
+#include "controlsamples.h"
 #include "paintgenerator.h"
 #include "pdftools.h"
 #include "reportcontrol.h"
@@ -39,29 +39,8 @@ QImage paint(const std::function<void(PaintGenerator &)> &draw)
     return image;
 }
 
-// The operation of the control's kind, as the page reader hands it on;
-// any other kind goes to the further control data, which draws nothing.
-int drawKind(PaintGenerator &g, const ReportControl &c)
-{
-    const ControlOperation operation = operationOf(c.kind);
-    return operation == ControlOperation::None ? g.furtherControlData(c) : handControl(g, operation, c);
-}
-
-ReportControl control(const QByteArray &kind, int left, int top, int right, int bottom)
-{
-    ReportControl c;
-    c.kind = kind;
-    c.left = left;
-    c.top = top;
-    c.right = right;
-    c.bottom = bottom;
-    c.x = left;
-    c.y = top;
-    c.fontFace = "Liberation Sans";
-    c.fontSize = 10;
-    c.fontStyle = 400;
-    return c;
-}
+using tavimo::testing::control;
+using tavimo::testing::drawKind;
 
 QImage paintOne(const ReportControl &c)
 {

@@ -3,6 +3,7 @@
 #include "commandlist.h"
 #include "folderlock.h"
 
+#include <QDate>
 #include <QFileInfo>
 
 namespace tavimo::commands {
@@ -31,6 +32,15 @@ int usage(const Command &command, QTextStream &err, const QString &reason)
         err << "usage: tavimo [--data-dir DIR] " << command.name << ' ' << command.usage << '\n';
     err.flush();
     return BadInput;
+}
+
+bool readDate(const QString &text, Date &date)
+{
+    const QDate d = QDate::fromString(text, Qt::ISODate);
+    if (!d.isValid() || text.size() != 10)
+        return false;
+    date = Date::fromQDate(d);
+    return !date.isNull();
 }
 
 bool shareDataFolder(FolderLock &lock, const Command &command, Invocation &call)

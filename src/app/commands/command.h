@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -52,6 +54,9 @@ const Command *find(const QString &name);
 // "tavimo report: which report? (usage: tavimo ... report PROCEDURE ...)" on
 // one line of standard error; answers BadInput.
 int usage(const Command &command, QTextStream &err, const QString &reason = QString());
+
+// A date as scripts write it, 2026-10-01; false for anything else.
+bool readDate(const QString &text, Date &date);
 
 // Holds the data folder shared, as a running Tavimo does, so that no
 // restore swaps it away in the middle of the work. False, with the line

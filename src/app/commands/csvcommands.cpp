@@ -116,15 +116,6 @@ int runImport(Invocation &call, const Command &self)
     return Success;
 }
 
-bool readDate(const QString &text, Date &date)
-{
-    const QDate d = QDate::fromString(text, Qt::ISODate);
-    if (!d.isValid() || text.size() != 10)
-        return false;
-    date = Date::fromQDate(d);
-    return !date.isNull();
-}
-
 int runExport(Invocation &call, const Command &self)
 {
     QCommandLineParser parser;

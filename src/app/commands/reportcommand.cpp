@@ -48,15 +48,6 @@ bool makePersonCurrent(ThreadContext &context, const QString &name)
     return found;
 }
 
-bool readDate(const QString &text, Date &date)
-{
-    const QDate d = QDate::fromString(text, Qt::ISODate);
-    if (!d.isValid())
-        return false;
-    date = Date::fromQDate(d);
-    return true;
-}
-
 int runReport(Invocation &call, const Command &self)
 {
     QCommandLineParser parser;
